@@ -1,0 +1,11 @@
+# Sourced: the environment of the project's private Wine prefix, which is made on first use.
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
+export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Code page 936 makes the program's GBK texts render as Chinese.
+if locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then export LC_ALL=zh_CN.UTF-8; fi
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    # Parallel first runs must not build the prefix twice.
+    flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' >/dev/null 2>&1
+fi

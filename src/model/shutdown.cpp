@@ -1,0 +1,39 @@
+// <stdio.h> comes first and alone: once a C++ header is seen, MinGW swaps in its own
+// printf (about 20 KiB), and the echo is meant to use the platform runtime's.
+#define __USE_MINGW_ANSI_STDIO 0
+#include <stdio.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "model/crt.h"
+#include "model/shutdown.h"
+
+namespace {
+const char kCancel[] = "shutdown -a";
+const char kSchedulePrefix[] = "Shutdown -s -t ";
+constexpr size_t kPrefixLength = sizeof kSchedulePrefix - 1;
+} // namespace
+
+int32_t second = 0;
+char secondList[12];
+char cmd[80] = "Shutdown -s -t ";
+
+static_assert(sizeof kSchedulePrefix + sizeof secondList - 1 <= sizeof cmd,
+              "the prefix and any delay text fit the command line");
+
+CommandRunner runCommand = system;
+
+void shutDown() {
+    _itoa(second, secondList, 10);
+    // Compose from the prefix on every call, so a second call never appends a second number.
+    cmd[kPrefixLength] = '\0';
+    strcat(cmd, secondList);
+    // A failing cancel (nothing pending) must not stop the schedule: results are not examined.
+    runCommand(kCancel);
+    runCommand(cmd);
+    puts(secondList);
+    printf("%s", cmd);
+}
+
+void unShutDown() { runCommand(kCancel); }
