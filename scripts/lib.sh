@@ -1,0 +1,46 @@
+# Sourced by the scripts that show the window: a private X display and a warm Wine server,
+# both stopped when the script exits, and a screenshot of the program's window.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+xvfb_pid=
+
+stop_background() {
+    wineserver -k >/dev/null 2>&1 || true
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+}
+trap stop_background EXIT
+
+# Starts Xvfb on the first free display number and exports DISPLAY.
+start_private_display() {
+    mkdir -p "$root/build"
+    : >"$root/build/xvfb.display"
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp \
+        3>"$root/build/xvfb.display" >"$root/build/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$root/build/xvfb.display" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n 1 "$root/build/xvfb.display")"
+}
+
+# Makes the Wine prefix if needed and keeps one server running, so each program starts warm.
+# The first program also starts Wine's background services, which inherit its output and
+# live as long as the server: a throwaway one starts them, so no test's output pipe stays open.
+start_wine() {
+    . "$root/scripts/wine-env.sh"
+    wineserver -p >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+# Starts the program in a scratch directory, saves its window as $1, then closes it.
+screenshot() {
+    local out=$1 dir="$root/build/screenshot" window
+    mkdir -p "$dir"
+    (cd "$dir" && exec wine "$root/build/windows/timed-shutdown.exe" >/dev/null 2>&1) &
+    local pid=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --classname timed-shutdown.exe | head -n 1)
+    sleep 0.5 # let the first paint finish
+    import -window "$window" "$out"
+    wine taskkill /im timed-shutdown.exe >/dev/null 2>&1
+    wait "$pid"
+}
