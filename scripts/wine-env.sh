@@ -1,5 +1,5 @@
 # Sourced: the environment of the project's private Wine prefix, which is made on first use.
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE:-$0}")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Code page 936 makes the program's GBK texts render as Chinese.
