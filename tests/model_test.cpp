@@ -12,7 +12,20 @@
 
 namespace {
 
-constexpr Field kAllFields[] = {Field::Days, Field::Hours, Field::Minutes, Field::Seconds};
+struct FieldRef {
+    Field field;
+    int32_t Time::*member;
+    int weight;
+};
+constexpr FieldRef kDays{Field::Days, &Time::days, 86400};
+constexpr FieldRef kHours{Field::Hours, &Time::hours, 3600};
+constexpr FieldRef kMinutes{Field::Minutes, &Time::minutes, 60};
+constexpr FieldRef kSeconds{Field::Seconds, &Time::seconds, 1};
+constexpr FieldRef kAllFields[] = {kDays, kHours, kMinutes, kSeconds};
+
+int32_t &valueOf(const FieldRef &f) {
+    return countdown::time.*f.member;
+}
 
 std::vector<std::string> commandsRun;
 int recordCommand(const char *line) {
@@ -33,9 +46,9 @@ TEST(TimeToSecond, WeighsEachFieldAndWrapsBeyond32Bits) {
         Time record;
         int total;
     } cases[] = {
-        {{0, 0, 0, 0}, 0},          {{1, 0, 0, 0}, 86400},
-        {{0, 1, 0, 0}, 3600},       {{0, 0, 1, 0}, 60},
-        {{0, 0, 0, 1}, 1},          {{1, 1, 1, 1}, 90061},
+        {{0, 0, 0, 0}, 0},           {{1, 0, 0, 0}, 86400},
+        {{0, 1, 0, 0}, 3600},        {{0, 0, 1, 0}, 60},
+        {{0, 0, 0, 1}, 1},           {{1, 1, 1, 1}, 90061},
         {{99, 23, 59, 59}, 8639999}, {{24856, 0, 0, 0}, int(2147558400u - 4294967296u)},
     };
     for (const auto &c : cases) {
@@ -48,52 +61,48 @@ TEST(TimeToSecond, WeighsEachFieldAndWrapsBeyond32Bits) {
 
 TEST(StepField, MovesByOneAgainstTheSignAndWrapsAtBothEnds) {
     const struct {
-        Field field;
+        FieldRef f;
         int32_t start, proposed, expected;
     } cases[] = {
-        {Field::Days, 98, -1, 99},    {Field::Days, 99, -1, 0},    {Field::Hours, 23, -1, 0},
-        {Field::Minutes, 59, -1, 0},  {Field::Seconds, 59, -1, 0}, {Field::Days, 0, 1, 99},
-        {Field::Hours, 0, 1, 23},     {Field::Minutes, 0, 1, 59},  {Field::Seconds, 0, 1, 59},
-        {Field::Hours, 5, 1, 4},      {Field::Minutes, 10, 0, 9},  {Field::Minutes, 10, -5, 11},
-        {Field::Minutes, 10, 7, 9},   {Field::Days, 50, INT32_MIN, 51},
-        {Field::Days, 50, INT32_MAX, 49},
+        {kDays, 98, -1, 99},   {kDays, 99, -1, 0},         {kHours, 23, -1, 0},
+        {kMinutes, 59, -1, 0}, {kSeconds, 59, -1, 0},      {kDays, 0, 1, 99},
+        {kHours, 0, 1, 23},    {kMinutes, 0, 1, 59},       {kSeconds, 0, 1, 59},
+        {kHours, 5, 1, 4},     {kMinutes, 10, 0, 9},       {kMinutes, 10, -5, 11},
+        {kMinutes, 10, 7, 9},  {kDays, 50, INT32_MIN, 51}, {kDays, 50, INT32_MAX, 49},
     };
     for (const auto &c : cases) {
-        countdown::time = Time{7, 7, 7, 7};
-        int32_t &slot = c.field == Field::Days    ? countdown::time.days
-                        : c.field == Field::Hours ? countdown::time.hours
-                        : c.field == Field::Minutes ? countdown::time.minutes
-                                                    : countdown::time.seconds;
-        slot = c.start;
-        EXPECT_EQ(stepField(c.field, c.proposed), c.expected)
-            << "field " << int(c.field) << " from " << c.start << " by " << c.proposed;
-        EXPECT_EQ(slot, c.expected);
-        EXPECT_EQ(timeToSecond(countdown::time) - timeToSecond(Time{7, 7, 7, 7}),
-                  (c.expected - 7) * (c.field == Field::Days      ? 86400
-                                      : c.field == Field::Hours   ? 3600
-                                      : c.field == Field::Minutes ? 60
-                                                                  : 1))
+        const Time before{7, 7, 7, 7};
+        countdown::time = before;
+        valueOf(c.f) = c.start;
+        const int startTotal = timeToSecond(countdown::time);
+        EXPECT_EQ(stepField(c.f.field, c.proposed), c.expected)
+            << "field " << int(c.f.field) << " from " << c.start << " by " << c.proposed;
+        EXPECT_EQ(timeToSecond(countdown::time) - startTotal, (c.expected - c.start) * c.f.weight)
             << "only the stepped field changes";
     }
 }
 
 TEST(EnterField, StoresTheLimitForAnythingAboveIt) {
     const struct {
-        Field field;
+        FieldRef f;
         int32_t typed, stored;
         bool overLimit;
     } cases[] = {
-        {Field::Days, 150, 99, true},   {Field::Days, 99, 99, false},
-        {Field::Hours, 24, 23, true},   {Field::Minutes, 60, 59, true},
-        {Field::Seconds, 60, 59, true}, {Field::Seconds, 0, 0, false},
+        {kDays, 150, 99, true},
+        {kDays, 99, 99, false},
+        {kHours, 24, 23, true},
+        {kMinutes, 60, 59, true},
+        {kSeconds, 60, 59, true},
+        {kSeconds, 0, 0, false},
         // Box text 4294967295, 2147483648 and 3000000000 arrive negative.
-        {Field::Days, -1, 99, true},    {Field::Hours, INT32_MIN, 23, true},
-        {Field::Minutes, int32_t(3000000000u - 4294967296u), 59, true},
+        {kDays, -1, 99, true},
+        {kHours, INT32_MIN, 23, true},
+        {kMinutes, int32_t(3000000000u - 4294967296u), 59, true},
     };
     for (const auto &c : cases) {
         setupTime();
-        EXPECT_EQ(enterField(c.field, c.typed), c.overLimit) << "typed " << c.typed;
-        EXPECT_EQ(fieldValue(c.field), c.stored) << "typed " << c.typed;
+        EXPECT_EQ(enterField(c.f.field, c.typed), c.overLimit) << "typed " << c.typed;
+        EXPECT_EQ(valueOf(c.f), c.stored) << "typed " << c.typed;
     }
 }
 
@@ -103,14 +112,14 @@ TEST(Countdown, RandomStepsAndEntriesKeepEveryFieldInRange) {
     std::uniform_int_distribution<int> smallValue(-3, 120);
     setupTime();
     for (int i = 0; i < 100000; ++i) {
-        const Field field = kAllFields[random() % 4];
+        const Field field = kAllFields[random() % 4].field;
         if (random() % 2)
             stepField(field, anyValue(random));
         else
             enterField(field, random() % 2 ? anyValue(random) : smallValue(random));
         const Time &t = countdown::time;
-        for (Field f : kAllFields)
-            ASSERT_TRUE(fieldValue(f) >= 0 && fieldValue(f) <= fieldLimit(f)) << "step " << i;
+        for (const FieldRef &f : kAllFields)
+            ASSERT_TRUE(valueOf(f) >= 0 && valueOf(f) <= fieldLimit(f.field)) << "step " << i;
         ASSERT_EQ(timeToSecond(t), t.days * 86400 + t.hours * 3600 + t.minutes * 60 + t.seconds);
         ASSERT_LE(timeToSecond(t), 8639999);
     }

@@ -185,7 +185,9 @@ std::pair<int, int> labelExtent(HWND window, int x, int y) {
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
     HDC screen = GetDC(nullptr);
-    auto white = [&](int at) { return GetPixel(screen, origin.x + at, origin.y + y) == kLabelBackground; };
+    auto white = [&](int at) {
+        return GetPixel(screen, origin.x + at, origin.y + y) == kLabelBackground;
+    };
     int left = x, right = x;
     while (left > 0 && white(left - 1))
         --left;

@@ -18,15 +18,22 @@ constexpr FieldInfo kFields[] = {
     {&Time::seconds, 59},
 };
 
-const FieldInfo &info(Field field) { return kFields[static_cast<int>(field)]; }
-int32_t &slot(Field field) { return countdown::time.*info(field).member; }
+const FieldInfo &info(Field field) {
+    return kFields[static_cast<int>(field)];
+}
+int32_t &slot(Field field) {
+    return countdown::time.*info(field).member;
+}
 
 } // namespace
 
-int32_t fieldLimit(Field field) { return info(field).limit; }
-int32_t fieldValue(Field field) { return slot(field); }
+int32_t fieldLimit(Field field) {
+    return info(field).limit;
+}
 
-void setupTime() { countdown::time = Time{0, 0, 0, 0}; }
+void setupTime() {
+    countdown::time = Time{0, 0, 0, 0};
+}
 
 int timeToSecond(const Time &record) {
     // Unsigned arithmetic wraps instead of overflowing.

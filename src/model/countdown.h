@@ -20,8 +20,6 @@ enum class Field { Days, Hours, Minutes, Seconds };
 
 // The largest value a field may hold: 99, 23, 59, 59.
 int32_t fieldLimit(Field field);
-// The field's current value in the record.
-int32_t fieldValue(Field field);
 
 void setupTime();
 // Weighted sum in seconds, wrapping like 32-bit two's-complement arithmetic.

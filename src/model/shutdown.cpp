@@ -36,4 +36,6 @@ void shutDown() {
     printf("%s", cmd);
 }
 
-void unShutDown() { runCommand(kCancel); }
+void unShutDown() {
+    runCommand(kCancel);
+}

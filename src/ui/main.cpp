@@ -66,18 +66,21 @@ struct Label {
     int length;
 };
 
-#define LABEL(x, y, text) {x, y, text, sizeof text - 1}
+#define LABEL(x, y, text)                                                                          \
+    { x, y, text, sizeof text - 1 }
 const Label kLabels[] = {
-    LABEL(25, 12, "\xB5\xB9\xBC\xC6\xCA\xB1"), // countdown
-    LABEL(100, 12, "\xCC\xEC"),                // day
-    LABEL(160, 12, "\xCA\xB1"),                // hour
-    LABEL(220, 12, "\xB7\xD6"),                // minute
-    LABEL(280, 12, "\xC3\xEB"),                // second
+    LABEL(25, 12, "\xB5\xB9\xBC\xC6\xCA\xB1"),                 // countdown
+    LABEL(100, 12, "\xCC\xEC"),                                // day
+    LABEL(160, 12, "\xCA\xB1"),                                // hour
+    LABEL(220, 12, "\xB7\xD6"),                                // minute
+    LABEL(280, 12, "\xC3\xEB"),                                // second
     LABEL(50, 50, "\xBB\xBB\xCB\xE3\xB3\xC9\xC3\xEB\xA3\xBA"), // converted to seconds
 };
 #undef LABEL
 
-HMENU controlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
+HMENU controlId(int id) {
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
 
 const FieldControls *fieldOfBox(int id) {
     for (const FieldControls &f : kFieldControls)
@@ -113,8 +116,8 @@ void CreateInput(HWND parent) {
                     kRowHeight, f.box);
         // The spinner takes the window created just before it, this field's box, as its
         // buddy, and sets itself against the box's right edge whatever size it is given.
-        *f.spinnerHandle = CreateChild(parent, UPDOWN_CLASSA, nullptr, kSpinnerStyle, 0, 0, 0, 0,
-                                       f.spinner);
+        *f.spinnerHandle =
+            CreateChild(parent, UPDOWN_CLASSA, nullptr, kSpinnerStyle, 0, 0, 0, 0, f.spinner);
     }
 }
 
@@ -211,16 +214,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_INACTIVECAPTION + 1));
+    windowClass.hbrBackground =
+        reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_INACTIVECAPTION + 1));
     windowClass.lpszClassName = kClassName;
     RegisterClassA(&windowClass);
 
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    HWND window = CreateWindowExA(0, kClassName, kTitle, WS_SYSMENU,
-                                  (screenWidth - kWindowWidth) >> 1,
-                                  (screenHeight - kWindowHeight) >> 1, kWindowWidth,
-                                  kWindowHeight, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, kClassName, kTitle, WS_SYSMENU, (screenWidth - kWindowWidth) >> 1,
+                        (screenHeight - kWindowHeight) >> 1, kWindowWidth, kWindowHeight, nullptr,
+                        nullptr, instance, nullptr);
     if (window == nullptr)
         return 0;
 
