@@ -28,6 +28,8 @@ start_private_display() {
 # live as long as the server: a throwaway one starts them, so no test's output pipe stays open.
 start_wine() {
     . "$root/scripts/wine-env.sh"
+    # A server left by the prefix's creation would keep a new persistent one from starting.
+    wineserver -k >/dev/null 2>&1 || true
     wineserver -p >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1
 }

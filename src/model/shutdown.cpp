@@ -12,7 +12,6 @@
 namespace {
 const char kCancel[] = "shutdown -a";
 const char kSchedulePrefix[] = "Shutdown -s -t ";
-constexpr size_t kPrefixLength = sizeof kSchedulePrefix - 1;
 } // namespace
 
 int32_t second = 0;
@@ -27,7 +26,7 @@ CommandRunner runCommand = system;
 void shutDown() {
     _itoa(second, secondList, 10);
     // Compose from the prefix on every call, so a second call never appends a second number.
-    cmd[kPrefixLength] = '\0';
+    memcpy(cmd, kSchedulePrefix, sizeof kSchedulePrefix);
     strcat(cmd, secondList);
     // A failing cancel (nothing pending) must not stop the schedule: results are not examined.
     runCommand(kCancel);
