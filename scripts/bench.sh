@@ -19,7 +19,7 @@ timers=$(x86_64-w64-mingw32-objdump -p "$exe" |
     grep -c -E '\b(SetTimer|SetCoalescableTimer|SetWaitableTimer|timeSetEvent|CreateTimerQueueTimer)\b' || true)
 
 # CPU nanoseconds used so far by every thread of a process.
-cpu_ns() { awk '{ sum += $1 } END { print sum + 0 }' /proc/"$1"/task/*/schedstat; }
+cpu_ns() { awk '{ sum += $1 } END { printf "%.0f\n", sum }' /proc/"$1"/task/*/schedstat; }
 
 # Starts a program, lets it settle once its window shows, then prints the CPU milliseconds it
 # uses in the next 2 s and its resident memory in KiB; closes it.
@@ -32,7 +32,8 @@ idle() {
     before=$(cpu_ns "$pid")
     sleep 2
     after=$(cpu_ns "$pid")
-    echo "$(((after - before) / 1000000)) $(awk '/^VmRSS/ { print $2 }' /proc/"$pid"/status)"
+    echo "$(awk "BEGIN { printf \"%.1f\", ($after - $before) / 1e6 }")" \
+        "$(awk '/^VmRSS/ { print $2 }' /proc/"$pid"/status)"
     wine taskkill /im "$name" >/dev/null 2>&1
     wait
 }
@@ -40,7 +41,7 @@ idle() {
 start_private_display
 start_wine
 timings=$(cd "$out/bench" && wine bench.exe "Z:$exe" "Z:$floor" "Z:$out/bench/floor_commands.exe" \
-    "Z:$out/tests/rig/shutdown.exe" "$pairs")
+    "Z:$out/tests/rig/shutdown.exe" "$pairs" | tr -d '\r')
 read -r idle_cpu rss <<<"$(idle "$exe")"
 read -r floor_idle_cpu floor_rss <<<"$(idle "$floor")"
 
