@@ -87,7 +87,7 @@ if build_preset windows; then
     run_ctest windows win10
     # The soak has shown what it can once; the rest of the real-window scenarios run again.
     set_wine_version win7
-    run_ctest windows win7 -R '^(Window|Robustness)\.' -E RandomClicks
+    run_ctest windows win7 -R '^Window\.' -E ThreeHundredRandomSteps
     set_wine_version win10
     screenshot build/screenshot.png && echo "screenshot: build/screenshot.png"
     check "clang build, warnings as errors" build_preset windows-clang

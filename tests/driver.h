@@ -5,230 +5,168 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <vector>
 
-namespace driver {
+#include <gtest/gtest.h>
 
 enum : int { kConfirm = 1, kCancel = 2, kTotal = 11, kDays = 12, kHours, kMinutes, kSeconds };
-enum : int { kDaysSpinner = 21, kHoursSpinner, kMinutesSpinner, kSecondsSpinner };
-constexpr COLORREF kLabelBackground = RGB(255, 255, 255); // a paint context's default
-constexpr DWORD kSettleMs = 3000;
+constexpr int kSpinnerOf = 21 - kDays; // a field box's spinner: the box's id plus this
 
-using Boxes = std::vector<std::string>; // days, hours, minutes, seconds, total
-
-inline std::string readFile(const std::string &path) {
+inline std::string slurp(const std::string &path) {
     std::stringstream text;
     text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
-inline void sendKey(WORD key, DWORD flags = 0, WCHAR character = 0) {
+// One real input event: a mouse button, a virtual key, or a typed character.
+inline void send(DWORD type, DWORD flags, WORD key = 0, WCHAR character = 0) {
     INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = character;
-    input.ki.dwFlags = flags;
+    input.type = type;
+    if (type == INPUT_MOUSE)
+        input.mi.dwFlags = flags;
+    else
+        input.ki = {key, character, flags, 0, 0};
     SendInput(1, &input, sizeof input);
 }
-
-inline void press(WORD key) {
-    sendKey(key);
-    sendKey(key, KEYEVENTF_KEYUP);
+inline void key(WORD key, bool down) {
+    send(INPUT_KEYBOARD, down ? 0 : KEYEVENTF_KEYUP, key);
+}
+inline void press(WORD k) {
+    key(k, true), key(k, false);
 }
 
-// One run of the program, ended (killed if need be) when the test lets go of it.
 class Program {
   public:
-    // Starts the program in runs\<name>, which holds the stand-in shutdown tool unless told
-    // otherwise. The program inherits the test's environment.
+    // Starts the program in runs\<name>, with the stand-in shutdown tool unless told otherwise.
     explicit Program(const char *name, bool withStandIn = true)
         : dir_(std::string("runs\\") + name) {
         CreateDirectoryA("runs", nullptr);
         CreateDirectoryA(dir_.c_str(), nullptr);
-        DeleteFileA((dir_ + "\\shutdown.log").c_str());
-        DeleteFileA((dir_ + "\\shutdown.exe").c_str());
+        DeleteFileA(path("shutdown.log").c_str());
+        DeleteFileA(path("shutdown.exe").c_str());
         if (withStandIn)
-            CopyFileA(STAND_IN, (dir_ + "\\shutdown.exe").c_str(), FALSE);
-        HANDLE out = createInheritable("stdout.txt"), errors = createInheritable("stderr.txt");
+            CopyFileA(STAND_IN, path("shutdown.exe").c_str(), FALSE);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = out;
-        startup.hStdError = errors;
+        startup.hStdOutput = create("stdout.txt");
+        startup.hStdError = create("stderr.txt");
         char commandLine[] = "timed-shutdown.exe";
         started_ = CreateProcessA(PROGRAM, commandLine, nullptr, nullptr, TRUE, 0, nullptr,
                                   dir_.c_str(), &startup, &process_);
-        CloseHandle(out);
-        CloseHandle(errors);
-        for (DWORD waited = 0; started_ && window_ == nullptr && waited < 10000; waited += 20) {
-            Sleep(20);
-            EnumWindows(findWindow, reinterpret_cast<LPARAM>(this));
-        }
+        CloseHandle(startup.hStdOutput);
+        CloseHandle(startup.hStdError);
+        for (int i = 0; started_ && window_ == nullptr && i < 500; ++i, Sleep(20))
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "My First Window", nullptr));)
+                if (IsWindowVisible(w) &&
+                    GetWindowThreadProcessId(w, nullptr) == process_.dwThreadId)
+                    window_ = w;
         // Input sent before the program waits in its loop can be lost on a cold start.
         WaitForInputIdle(process_.hProcess, 5000);
         Sleep(100);
     }
     ~Program() {
-        if (!started_)
-            return;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+        if (started_ && running())
             TerminateProcess(process_.hProcess, 1);
         CloseHandle(process_.hProcess);
         CloseHandle(process_.hThread);
     }
-    Program(const Program &) = delete;
-    Program &operator=(const Program &) = delete;
 
     HWND window() const { return window_; }
     HWND control(int id) const { return GetDlgItem(window_, id); }
-    DWORD threadId() const { return process_.dwThreadId; }
-
-    std::string text(HWND control) const {
-        char text[256] = {};
+    std::string text(int id) const {
+        char text[64] = {};
         DWORD_PTR length;
-        SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                            SMTO_ABORTIFHUNG, 2000, &length);
+        SendMessageTimeoutA(control(id), WM_GETTEXT, sizeof text, LPARAM(text), SMTO_ABORTIFHUNG,
+                            2000, &length);
         return text;
     }
-    std::string text(int id) const { return text(control(id)); }
     void setText(int id, const char *text) const {
         DWORD_PTR result;
-        SendMessageTimeoutA(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
-                            SMTO_ABORTIFHUNG, 2000, &result);
+        SendMessageTimeoutA(control(id), WM_SETTEXT, 0, LPARAM(text), SMTO_ABORTIFHUNG, 2000,
+                            &result);
     }
-    Boxes boxes() const {
-        return {text(kDays), text(kHours), text(kMinutes), text(kSeconds), text(kTotal)};
+    // The boxes as "days|hours|minutes|seconds|total".
+    std::string boxes() const {
+        return text(kDays) + "|" + text(kHours) + "|" + text(kMinutes) + "|" + text(kSeconds) +
+               "|" + text(kTotal);
     }
-
-    // A step ends in a message the program posts to itself: wait until the boxes show what is
-    // expected, then make sure they stay so.
-    Boxes boxesOnceSettled(const Boxes &expected) const {
-        for (DWORD waited = 0; boxes() != expected && waited < kSettleMs; waited += 10)
+    // A step ends in a message the program posts to itself: waits until the boxes satisfy
+    // done, or three seconds pass, and reads them once more a moment later.
+    template <typename Done> std::string settle(Done done) const {
+        for (int i = 0; i < 300 && !done(boxes()); ++i)
             Sleep(10);
         Sleep(50);
         return boxes();
     }
+    std::string settleAt(const std::string &expected) const {
+        return settle([&](const std::string &shown) { return shown == expected; });
+    }
 
-    POINT centreOf(int id) const {
+    // A point of a control on the screen, at the given fraction of its height.
+    POINT at(int id, double height = 0.5) const {
         RECT r;
         GetWindowRect(control(id), &r);
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        return {(r.left + r.right) / 2, LONG(r.top + (r.bottom - r.top) * height)};
     }
-    POINT arrowOf(int spinner, bool up) const {
-        RECT r;
-        GetWindowRect(control(spinner), &r);
-        const int quarter = (r.bottom - r.top) / 4;
-        return {(r.left + r.right) / 2, up ? r.top + quarter : r.bottom - quarter};
+    static void pointAt(POINT p) {
+        SetCursorPos(p.x, p.y);
+        Sleep(30); // the warp reaches the display asynchronously; a press must not overtake it
     }
-
-    void click(POINT at, DWORD holdMs = 0) const {
-        moveTo(at);
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        SendInput(1, &input, sizeof input);
+    void click(POINT p, DWORD holdMs = 0) const {
+        pointAt(p);
+        send(INPUT_MOUSE, MOUSEEVENTF_LEFTDOWN);
         Sleep(holdMs);
-        input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(1, &input, sizeof input);
+        send(INPUT_MOUSE, MOUSEEVENTF_LEFTUP);
     }
-    // The pointer's warp reaches the display asynchronously; a press must not overtake it.
-    static void moveTo(POINT at) {
-        SetCursorPos(at.x, at.y);
-        Sleep(30);
+    void arrow(int box, bool up, DWORD holdMs = 0) const {
+        click(at(box + kSpinnerOf, up ? 0.25 : 0.75), holdMs);
     }
-    void clickArrow(int spinner, bool up, DWORD holdMs = 0) const {
-        click(arrowOf(spinner, up), holdMs);
-    }
-
     // Clicks into the box, clears it and types the text key by key.
     void type(int box, const std::string &text) const {
-        click(centreOf(box));
+        click(at(box));
         Sleep(50);
         press(VK_END);
-        sendKey(VK_SHIFT);
+        key(VK_SHIFT, true);
         press(VK_HOME);
-        sendKey(VK_SHIFT, KEYEVENTF_KEYUP);
+        key(VK_SHIFT, false);
         press(VK_DELETE);
         for (char c : text) {
-            sendKey(0, KEYEVENTF_UNICODE, WCHAR(c));
-            sendKey(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, WCHAR(c));
+            send(INPUT_KEYBOARD, KEYEVENTF_UNICODE, 0, WCHAR(c));
+            send(INPUT_KEYBOARD, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, 0, WCHAR(c));
         }
     }
-
-    // Alt+F4, as a user closes the window.
-    void close() const {
-        sendKey(VK_MENU);
+    void close() const { // Alt+F4, as a user closes the window
+        key(VK_MENU, true);
         press(VK_F4);
-        sendKey(VK_MENU, KEYEVENTF_KEYUP);
+        key(VK_MENU, false);
     }
 
     bool running(DWORD forMs = 0) const {
         return WaitForSingleObject(process_.hProcess, forMs) == WAIT_TIMEOUT;
     }
-    // The exit status, or -1 if the program is still running after five seconds.
-    long exitStatus() const {
+    // The program ended with status 0, having run these commands and printed this output
+    // (standard output is in text mode: puts ends its line with CR LF).
+    void expectEnd(const std::string &commands, const std::string &output) const {
         DWORD status = DWORD(-1);
-        if (WaitForSingleObject(process_.hProcess, 5000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process_.hProcess, &status);
-        return long(status);
+        EXPECT_FALSE(running(5000)) << "still running";
+        GetExitCodeProcess(process_.hProcess, &status);
+        EXPECT_EQ(status, 0u);
+        EXPECT_EQ(slurp(path("shutdown.log")), commands);
+        EXPECT_EQ(slurp(path("stdout.txt")), output);
     }
-    std::string commands() const { return readFile(dir_ + "\\shutdown.log"); }
-    std::string output() const { return readFile(dir_ + "\\stdout.txt"); }
 
   private:
-    HANDLE createInheritable(const char *file) const {
+    std::string path(const char *file) const { return dir_ + "\\" + file; }
+    HANDLE create(const char *file) const {
         SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-        return CreateFileA((dir_ + "\\" + file).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                           &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return CreateFileA(path(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
-
-    static BOOL CALLBACK findWindow(HWND window, LPARAM self) {
-        Program &program = *reinterpret_cast<Program *>(self);
-        DWORD pid;
-        GetWindowThreadProcessId(window, &pid);
-        char className[64] = {};
-        GetClassNameA(window, className, sizeof className);
-        if (pid != program.process_.dwProcessId || !IsWindowVisible(window) ||
-            std::string(className) != "My First Window")
-            return TRUE;
-        program.window_ = window;
-        return FALSE;
-    }
-
     std::string dir_;
     PROCESS_INFORMATION process_ = {};
     bool started_ = false;
     HWND window_ = nullptr;
 };
-
-// The white box of the label drawn at (x, y) on the window's client area, as [left, right).
-inline std::pair<int, int> labelExtent(HWND window, int x, int y) {
-    POINT origin = {0, 0};
-    ClientToScreen(window, &origin);
-    HDC screen = GetDC(nullptr);
-    auto white = [&](int at) {
-        return GetPixel(screen, origin.x + at, origin.y + y) == kLabelBackground;
-    };
-    int left = x, right = x;
-    while (left > 0 && white(left - 1))
-        --left;
-    while (right < 300 && white(right))
-        ++right;
-    ReleaseDC(nullptr, screen);
-    return {left, right};
-}
-
-// The runtime's standard output is in text mode: puts ends its line with CR LF.
-inline void expectEnd(const Program &program, const std::string &commands,
-                      const std::string &output) {
-    EXPECT_EQ(program.exitStatus(), 0);
-    EXPECT_EQ(program.commands(), commands);
-    EXPECT_EQ(program.output(), output);
-}
-
-} // namespace driver
