@@ -58,7 +58,9 @@ int stepField(Field field, int32_t proposedChange) {
 bool enterField(Field field, int32_t value) {
     int32_t &stored = slot(field);
     const int32_t limit = fieldLimit(field);
-    // Box text from 2147483648 up arrives negative: it was a number far above the limit.
+    // A box is read as an unsigned number and kept as 32 bits: a negative value was text from
+    // 2147483648 up, or a minus sign, never a small number. Either way it is not a valid entry,
+    // and the limit keeps the total right.
     if (value < 0 || value > limit) {
         stored = limit;
         return true;
