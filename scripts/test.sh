@@ -67,6 +67,15 @@ builds_are_reproducible() {
         echo "identical: $(sha256sum <build/repro-1/timed-shutdown.exe | cut -c1-16)…"
 }
 
+# The program must run on a bare Windows: no MinGW runtime DLLs, only the system's.
+imports_only_system_dlls() {
+    local dlls
+    dlls=$(x86_64-w64-mingw32-objdump -p build/windows/timed-shutdown.exe |
+        sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
+    echo "imports: $dlls"
+    [ "$dlls" = "COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ]
+}
+
 release_archive_is_complete() {
     local zip=build/windows/timed-shutdown-1.0.0-win64.zip listing
     rm -f "$zip"
@@ -90,6 +99,7 @@ if build_preset windows; then
     run_ctest windows win7 -R '^Window\.' -E ThreeHundredRandomSteps
     set_wine_version win10
     screenshot build/screenshot.png && echo "screenshot: build/screenshot.png"
+    check "imports only system DLLs" imports_only_system_dlls
     check "clang build, warnings as errors" build_preset windows-clang
     check "reproducible build" builds_are_reproducible
     check "release archive" release_archive_is_complete
