@@ -8,7 +8,6 @@ scripts/setup.sh || exit 1
 start_private_display
 start_wine
 passed=0 failed=0
-# Counts one check: a shell command that passes or fails.
 check() {
     echo "== $1"
     if bash -c "$2"; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo FAILED; fi

@@ -9,15 +9,12 @@
 
 namespace {
 
-TEST(Countdown, ConvertsToSeconds) {
-    EXPECT_EQ(timeToSecond({1, 1, 1, 1}), 90061);
-    EXPECT_EQ(timeToSecond({99, 23, 59, 59}), 8639999);
-}
-
 // A field takes a spinner step ('s', by the proposed change) or a typed entry ('e', which tells
 // whether it stored the limit instead), then holds `stored`; no other field moves. Box texts
 // from 2147483648 up arrive as negative entries.
-TEST(Countdown, StepsMoveByOneAndWrapWhileEntriesStopAtTheLimit) {
+TEST(Countdown, ConvertsAndStepsByOneWrappingWhileEntriesStopAtTheLimit) {
+    EXPECT_EQ(timeToSecond({1, 1, 1, 1}), 90061);
+    EXPECT_EQ(timeToSecond({99, 23, 59, 59}), 8639999);
     constexpr Field D = Field::Days, H = Field::Hours, M = Field::Minutes, S = Field::Seconds;
     const struct {
         Field field;

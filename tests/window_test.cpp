@@ -14,8 +14,7 @@ namespace {
 enum : int { kConfirm = 1, kCancel = 2, kTotal = 11, kDays = 12, kHours, kMinutes, kSeconds };
 constexpr int kSpinnerOf = 21 - kDays; // a field box's spinner: the box's id plus this
 
-// Every box holds a value within its field's limit, read as the program reads it (leading
-// digits, else 0), and the total is their weighted sum.
+// Each box, read as the program reads it, is within its limit; the total is their weighted sum.
 bool consistent(const std::string &boxes) {
     const long long limits[] = {99, 23, 59, 59}, weights[] = {86400, 3600, 60, 1};
     const char *text = boxes.c_str();
@@ -163,8 +162,7 @@ const Session kSessions[] = {
      kConfirm,
      "shutdown -a\nShutdown -s -t 8639999\n",
      "8639999\r\nShutdown -s -t 8639999"},
-    // Set from outside, box texts from 2147483648 up are read as negative numbers, and beyond
-    // 32 bits as nothing, which counts as 0.
+    // Set from outside: texts from 2147483648 up read as negative, beyond 32 bits as 0.
     {"typing",
      {"Mt75 1|0|59|0|3540", "Ht50 1|23|59|0|86340", "Dt |23|59|0|86340", "Htab |ab|59|0|3540",
       "St07 |ab|59|07|3547", "Dt99 99|ab|59|07|8557147", "H+ 99|1|59|07|8560747",
