@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build googletest clang clang-format           # host build, second compiler
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64          # Windows build
-    wine wine64 xvfb xauth xdotool imagemagick                    # real window, screenshots
+    wine wine64 fonts-wine xvfb xauth xdotool imagemagick         # real window, screenshots
     locales fonts-wqy-microhei                                    # GBK texts shown as Chinese
 )
 

@@ -4,8 +4,12 @@ export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Code page 936 makes the program's GBK texts render as Chinese.
 if locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then export LC_ALL=zh_CN.UTF-8; fi
+# Debian's Wine looks for its own fonts in /usr/share/fonts, while its fonts-wine package puts
+# them in /usr/share/wine/fonts: without Marlett, a caption's close box shows an "r". The
+# prefix's Fonts folder, which Wine reads, gets them.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     # Parallel first runs must not build the prefix twice.
-    flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' >/dev/null 2>&1
+    flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || { wineboot -i &&
+        cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"; }' >/dev/null 2>&1
 fi
