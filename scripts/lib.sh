@@ -36,15 +36,17 @@ start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
 
-# Starts the program in a scratch directory, saves its window as $1, then closes it.
+# Starts the program in a scratch directory inside a Wine virtual desktop of its own size, where
+# Wine draws the frame and caption itself; saves the framed window as $1 and stops Wine.
 screenshot() {
     local out=$1 dir="$root/build/screenshot" window
     mkdir -p "$dir"
-    (cd "$dir" && exec wine "$root/build/windows/timed-shutdown.exe" >/dev/null 2>&1) &
+    (cd "$dir" && exec wine explorer /desktop=timed-shutdown,300x100 \
+        "$root/build/windows/timed-shutdown.exe" >/dev/null 2>&1) &
     local pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --classname timed-shutdown.exe | head -n 1)
     sleep 0.5 # let the first paint finish
-    import -window "$window" "$out"
-    wine taskkill /im timed-shutdown.exe >/dev/null 2>&1
-    wait "$pid"
+    import -window "$window" -strip "$out" # no time stamps: the same window, the same file
+    wineserver -k
+    wait "$pid" || true # ended by the server's stop
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and starts it under Wine on your display. With no display it starts it
-# on a private X display, saves a screenshot, prints where, and closes it.
+# on a private X display, saves a picture of its window with the frame and caption Windows would
+# draw, prints where, and closes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -17,5 +18,5 @@ else
     start_private_display
     start_wine
     screenshot build/screenshot.png
-    echo "No display: the window ran on a private one; its screenshot is $root/build/screenshot.png"
+    echo "No display: the window ran on a private one; its picture is $root/build/screenshot.png"
 fi
