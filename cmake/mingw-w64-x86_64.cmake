@@ -1,5 +1,6 @@
 # Builds for 64-bit Windows with MinGW-w64: cross-compiling with Debian's posix-thread
-# compilers, or natively in MSYS2's MINGW64 shell, where they go by their plain names.
+# compilers, whose tests run under Wine, or natively in MSYS2's MINGW64 shell, where the
+# compilers go by their plain names and the tests run as they are.
 if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Windows")
     set(CMAKE_C_COMPILER gcc)
     set(CMAKE_CXX_COMPILER g++)
@@ -14,4 +15,6 @@ else()
     set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
     set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
     set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+    set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
 endif()
