@@ -26,7 +26,8 @@ check "clang build" "cmake --preset windows-clang >/dev/null && cmake --build --
 check "a clean build elsewhere is the same" "rm -rf build/again &&
     cmake --preset windows -DBUILD_TESTING=OFF -B build/again >/dev/null &&
     cmake --build build/again && cmp build/again/timed-shutdown.exe $exe"
-check "release archive" "cpack --preset windows >/dev/null && cmake -E tar tf build/windows/*.zip |
-    grep -v /$ | LC_ALL=C sort | xargs | grep -qx 'LICENSE README.md docs/screenshot.png timed-shutdown.exe'"
+check "release archive" "cpack --preset windows >/dev/null && cd build/windows && sha256sum -c *.sha256 &&
+    cmake -E tar tf *.zip | grep -v /$ | LC_ALL=C sort | xargs |
+    grep -qx 'LICENSE README.md README.zh-CN.md docs/screenshot.png timed-shutdown.exe'"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
