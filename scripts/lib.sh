@@ -1,6 +1,7 @@
 # Sourced by the scripts that show the window: a private X display and a warm Wine server,
 # both stopped when the script exits, and a screenshot of the program's window.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+mkdir -p "$root/build" # a fresh clone has none, and the logs go there
 xvfb_pid=
 
 stop_background() {
@@ -11,7 +12,6 @@ trap stop_background EXIT
 
 # Starts Xvfb on the first free display number and exports DISPLAY.
 start_private_display() {
-    mkdir -p "$root/build"
     : >"$root/build/xvfb.display"
     Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp \
         3>"$root/build/xvfb.display" >"$root/build/xvfb.log" 2>&1 &
