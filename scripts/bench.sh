@@ -41,7 +41,7 @@ idle() {
 start_private_display
 start_wine
 timings=$(cd "$out/bench" && wine bench.exe "Z:$exe" "Z:$floor" "Z:$out/bench/floor_commands.exe" \
-    "Z:$out/tests/rig/shutdown.exe" "$pairs" | tr -d '\r')
+    "Z:$out/stand_in_shutdown.exe" "$pairs" | tr -d '\r')
 read -r idle_cpu rss <<<"$(idle "$exe")"
 read -r floor_idle_cpu floor_rss <<<"$(idle "$floor")"
 

@@ -1,5 +1,7 @@
 #include "model/crt.h"
 
+#include <stdlib.h>
+
 #ifndef _WIN32
 char *_itoa(int value, char *buffer, int radix) {
     const bool negative = radix == 10 && value < 0;
@@ -18,5 +20,9 @@ char *_itoa(int value, char *buffer, int radix) {
         *out++ = digits[--count];
     *out = '\0';
     return buffer;
+}
+
+int _putenv(const char *entry) {
+    return putenv(const_cast<char *>(entry)); // kept, not copied: entries are constants
 }
 #endif

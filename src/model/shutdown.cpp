@@ -12,6 +12,16 @@
 namespace {
 const char kCancel[] = "shutdown -a";
 const char kSchedulePrefix[] = "Shutdown -s -t ";
+// cmd.exe looks for a bare command name in the current folder before PATH unless this variable
+// exists: a program started from a Downloads folder would otherwise run any shutdown.exe, .bat
+// or .cmd that landed there. The commands inherit it; the runtime's copy of the environment and
+// the process's both get it.
+const char kSearchPathOnly[] = "NoDefaultCurrentDirectoryInExePath=1";
+
+void run(const char *commandLine) {
+    _putenv(kSearchPathOnly);
+    runCommand(commandLine);
+}
 } // namespace
 
 int32_t second = 0;
@@ -29,12 +39,12 @@ void shutDown() {
     memcpy(cmd, kSchedulePrefix, sizeof kSchedulePrefix);
     strcat(cmd, secondList);
     // A failing cancel (nothing pending) must not stop the schedule: results are not examined.
-    runCommand(kCancel);
-    runCommand(cmd);
+    run(kCancel);
+    run(cmd);
     puts(secondList);
     printf("%s", cmd);
 }
 
 void unShutDown() {
-    runCommand(kCancel);
+    run(kCancel);
 }
