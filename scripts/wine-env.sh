@@ -11,5 +11,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     # Parallel first runs must not build the prefix twice.
     flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || { wineboot -i &&
-        cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"; }' >/dev/null 2>&1
+        cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" &&
+        wine regedit /S "$(winepath -w "$0")"; }' "$root/scripts/wine-prefix.reg" >/dev/null 2>&1
 fi
