@@ -6,7 +6,8 @@ export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then export LC_ALL=zh_CN.UTF-8; fi
 # Debian's Wine looks for its own fonts in /usr/share/fonts, while its fonts-wine package puts
 # them in /usr/share/wine/fonts: without Marlett, a caption's close box shows an "r". The
-# prefix's Fonts folder, which Wine reads, gets them.
+# prefix's Fonts folder, which Wine reads, gets them; wine-prefix.reg makes Wine 10 draw the
+# caption and texts as Wine 8 does.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     # Parallel first runs must not build the prefix twice.
