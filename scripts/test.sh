@@ -24,7 +24,7 @@ zip=timed-shutdown-$(sed -nE 's/^project\(.* VERSION ([0-9.]+).*/\1/p' CMakeList
 check "imports only system DLLs" "x86_64-w64-mingw32-objdump -p $exe | sed -n 's/.*DLL Name: //p' |
     tr a-z A-Z | LC_ALL=C sort | xargs | grep -qx 'COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL'"
 check "a GUI program whose one resource is the icon ID: one image, 128 x 128, 32 bits" '
-    x86_64-w64-mingw32-objdump -p $exe | grep -q "^Subsystem.*(Windows GUI)" &&
+    x86_64-w64-mingw32-objdump -p $exe | grep "^Subsystem.*(Windows GUI)" &&
     [ "$(x86_64-w64-mingw32-windres -i $exe -J coff -O rc | sed -nE "s/^\/\* Type: (.*)/\1/p
         s/^\"ID\" 14 .*/ID/p; s/^ +\"(.*)\", ([0-9]+), ([0-9]+), .*Element.*/\1 \2 \3/p" |
         paste -sd,)" = "icon,group icon,ID,\200\200\000\000 1 32" ]'
