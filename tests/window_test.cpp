@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -15,19 +14,6 @@ namespace {
 
 enum : int { kConfirm = 1, kCancel = 2, kTotal = 11, kDays = 12, kHours, kMinutes, kSeconds };
 constexpr int kSpinnerOf = 21 - kDays; // a field box's spinner: the box's id plus this
-
-// Each box, read as the program reads it, is within its limit; the total is their weighted sum.
-bool consistent(const std::string &boxes) {
-    const long long limits[] = {99, 23, 59, 59}, weights[] = {86400, 3600, 60, 1};
-    const char *text = boxes.c_str();
-    long long sum = 0;
-    for (int i = 0; i < 4; ++i, text = strchr(text, '|') + 1) {
-        if (atoll(text) > limits[i])
-            return false;
-        sum += atoll(text) * weights[i];
-    }
-    return *text != '\0' && atoll(text) == sum;
-}
 
 // A file or folder beside this test.
 std::string beside(const char *name) {
@@ -88,23 +74,22 @@ struct Program {
         return shown;
     }
     // A step ends in a message the program posts to itself: waits up to three seconds for the
-    // boxes to read as expected ("?": any consistent reading), then reads them once more.
+    // boxes to read as expected, then reads them once more.
     std::string settle(const std::string &expected) const {
         for (int i = 0; i < 300; ++i, Sleep(10))
-            if (expected == "?" ? consistent(boxes()) : boxes() == expected)
+            if (boxes() == expected)
                 break;
         Sleep(50);
         return boxes();
     }
 
-    // Presses the left button on a control, at a fraction of its height, for holdMs.
-    void click(int id, double height = 0.5, DWORD holdMs = 0) const {
+    // Clicks a control at a fraction of its height.
+    void click(int id, double height = 0.5) const {
         RECT r;
         GetWindowRect(control(id), &r);
         SetCursorPos((r.left + r.right) / 2, r.top + LONG((r.bottom - r.top) * height));
         Sleep(30); // the warp reaches the display asynchronously; a press must not overtake it
         mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-        Sleep(holdMs);
         mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     }
     // Presses keys together: down in order, up in reverse.
@@ -136,9 +121,9 @@ struct Program {
 };
 
 // One use of the program: steps, a button, the commands run and the output. A step is a box
-// (D, H, M, S), what is done to it (+ or - clicks its arrow, held for the milliseconds that
-// follow if any; ^ or v presses Up or Down in it; t types the text that follows; s sets it from
-// outside), a space and the boxes once it has settled.
+// (D, H, M, S), what is done to it (+ or - clicks its arrow; ^ or v presses Up or Down in it;
+// t types the text that follows; s sets it from outside), a space and the boxes once it has
+// settled.
 struct Session {
     const char *name;
     std::vector<std::string> steps;
@@ -167,10 +152,9 @@ void run(const Session &s) {
             p.click(box);
             p.keys({BYTE(step[1] == '^' ? VK_UP : VK_DOWN)});
         } else {
-            p.click(box + kSpinnerOf, step[1] == '+' ? 0.25 : 0.75, atoi(text.c_str()));
+            p.click(box + kSpinnerOf, step[1] == '+' ? 0.25 : 0.75);
         }
-        const std::string shown = p.settle(expected);
-        ASSERT_TRUE(expected == "?" ? consistent(shown) : shown == expected) << step << shown;
+        ASSERT_EQ(p.settle(expected), expected) << step;
     }
     p.click(s.button);
     p.expectEnd(s.commands, s.output);
@@ -199,16 +183,10 @@ const Session kSessions[] = {
     {"no-cmd", {"S+ 1|0|0|1|1"}, kConfirm, "", "1\r\nShutdown -s -t 1", "tool", "C:\\no"},
 };
 
-// The window tests move the mouse and type: they run only when asked.
-class Window : public testing::Test {
-    void SetUp() override {
-        if (!getenv("TIMED_SHUTDOWN_WINDOW_TESTS"))
-            GTEST_SKIP() << "moves the mouse and types; TIMED_SHUTDOWN_WINDOW_TESTS=1 runs it";
-    }
-};
-
 // How it looks is compared as a picture; where it stands is not in the picture.
-TEST_F(Window, StartsCentredAndKeepsItsFirstStateBesideSessionsOfOtherCopies) {
+TEST(Window, StartsCentredAndKeepsItsFirstStateBesideSessionsOfOtherCopies) {
+    if (!getenv("TIMED_SHUTDOWN_WINDOW_TESTS"))
+        GTEST_SKIP() << "moves the mouse and types; TIMED_SHUTDOWN_WINDOW_TESTS=1 runs it";
     Program first("first");
     ASSERT_NE(first.window, nullptr);
     RECT r;
@@ -225,25 +203,6 @@ TEST_F(Window, StartsCentredAndKeepsItsFirstStateBesideSessionsOfOtherCopies) {
         << "a key typed at start, or Confirm with a total of 0, acted";
     first.keys({VK_MENU, VK_F4});
     first.expectEnd("", "");
-}
-
-TEST_F(Window, RandomArrowsClickedOrHeldAndTypingKeepEveryBoxInRangeAndTheTotalTheirSum) {
-    std::mt19937 random(20261206);
-    const char *const typed[] = {"", "x", "ab", "0", "007", "05", "7", "23", "59", "75", "99"};
-    // The days box shows "1" before the record has read it; the first step makes them agree.
-    Session soak = {"soak", {"D+ 1|0|0|0|86400"}, kCancel, "shutdown -a\n", ""};
-    for (int step = 0; step < 100; ++step) {
-        std::string s(1, "DHMS"[random() % 4]);
-        if (random() % 10 < 6) {
-            s += random() % 2 ? "+" : "-";
-            if (random() % 7 == 0)
-                s += std::to_string(300 + random() % 400); // from 500 ms on, a held arrow repeats
-        } else {
-            s += "t" + std::string(typed[random() % (sizeof typed / sizeof *typed)]);
-        }
-        soak.steps.push_back(s + " ?");
-    }
-    run(soak);
 }
 
 } // namespace
