@@ -39,14 +39,18 @@ start_wine() {
 # Starts the program in a scratch directory inside a Wine virtual desktop of its own size, where
 # Wine draws the frame and caption itself; saves the framed window as $1 and stops Wine.
 screenshot() {
-    local out=$1 dir="$root/build/screenshot" window
+    local out=$1 dir="$root/build/screenshot" window status
     mkdir -p "$dir"
+    rm -f "$out"
     (cd "$dir" && exec wine explorer /desktop=timed-shutdown,300x100 \
         "$root/build/windows/timed-shutdown.exe" >/dev/null 2>&1) &
     local pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --classname timed-shutdown.exe | head -n 1)
-    sleep 0.5 # let the first paint finish
-    import -window "$window" -strip "$out" # no time stamps: the same window, the same file
+    # Given no window, import would wait for a click.
+    [ -n "$window" ] && sleep 0.5 && # let the first paint finish
+        import -window "$window" -strip "$out" # no time stamps: the same window, the same file
+    status=$?
     wineserver -k
     wait "$pid" || true # ended by the server's stop
+    return $status
 }
