@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs everything the build, the tests and the run need (Debian 12 or Ubuntu, as root),
+# Installs everything the build, the tests and the run need (Debian 12 or 13, as root),
 # and generates the zh_CN.UTF-8 locale. Idempotent: does nothing when all is there.
 set -euo pipefail
 
