@@ -1,11 +1,17 @@
-# Sourced by the scripts that show the window: a private X display and a warm Wine server,
-# both stopped when the script exits, and a screenshot of the program's window.
+# shellcheck shell=bash
+# Sourced by the scripts that show the window: a private X display and a warm Wine server in the
+# project's own prefix, both stopped when the script exits, and what the checks and the
+# benchmark measure of a running program.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+wine=$root/scripts/wine-run.sh
 mkdir -p "$root/build" # a fresh clone has none, and the logs go there
-xvfb_pid=
+# The checks read the tools' own words and numbers, untranslated; Wine alone runs in Chinese.
+export LC_ALL=C
+xvfb_pid='' wine_started=''
 
+# Stops only what this script started: its display, and the server of the project's prefix.
 stop_background() {
-    wineserver -k >/dev/null 2>&1 || true
+    [ -z "$wine_started" ] || wineserver -k >/dev/null 2>&1 || true
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 trap stop_background EXIT
@@ -20,7 +26,8 @@ start_private_display() {
         [ -s "$root/build/xvfb.display" ] && break
         sleep 0.1
     done
-    export DISPLAY=":$(head -n 1 "$root/build/xvfb.display")"
+    DISPLAY=":$(head -n 1 "$root/build/xvfb.display")"
+    export DISPLAY
 }
 
 # Makes the Wine prefix if needed and keeps one server running, so each program starts warm.
@@ -30,11 +37,41 @@ start_private_display() {
 # would otherwise wait about 2 s for one whenever a top-level window is destroyed.
 start_wine() {
     . "$root/scripts/wine-env.sh"
-    # A server left by the prefix's creation would keep a new persistent one from starting.
+    wine_started=1
+    # The prefix's own server may still linger from a run just ended; a persistent one could
+    # not start beside it.
     wineserver -k >/dev/null 2>&1 || true
     wineserver -p >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
+
+# Starts a program of build/windows in the folder $2 and waits, up to 20 s, for its window.
+# Sets started_job (the shell's child), started_window and started_pid (the program's own).
+start_shown() {
+    (cd "$2" && exec "$wine" "$root/build/windows/$1" >/dev/null 2>&1) &
+    started_job=$!
+    started_window=$(timeout 20 xdotool search --sync --onlyvisible --classname "${1##*/}" |
+        head -n 1)
+    [ -n "$started_window" ] || { echo "${1##*/} showed no window" >&2 && return 1; }
+    started_pid=$(xdotool getwindowpid "$started_window")
+}
+
+# Starts a program of build/windows in the folder $2, lets it settle once its window shows, then
+# measures it for 2 s: prints the processor time it used in microseconds and its resident memory
+# in KiB. Ends it through Wine, not with a signal.
+measure_idle() {
+    local before used
+    start_shown "$1" "$2" || return 1
+    sleep 0.5
+    before=$(cpu_ns "$started_pid")
+    sleep 2
+    used=$((($(cpu_ns "$started_pid") - before) / 1000))
+    echo "$used $(awk '/^VmRSS/ { print $2 }' "/proc/$started_pid/status")"
+    "$wine" taskkill /f /im "${1##*/}" >/dev/null 2>&1
+    wait "$started_job"
+}
+# Nanoseconds of processor time used so far by every thread of a process.
+cpu_ns() { awk '{ ns += $1 } END { printf "%.0f\n", ns }' /proc/"$1"/task/*/schedstat; }
 
 # Starts the program in a scratch directory inside a Wine virtual desktop of its own size, where
 # Wine draws the frame and caption itself; saves the framed window as $1 and stops Wine.
@@ -42,7 +79,7 @@ screenshot() {
     local out=$1 dir="$root/build/screenshot" window status
     mkdir -p "$dir"
     rm -f "$out"
-    (cd "$dir" && exec wine explorer /desktop=timed-shutdown,300x100 \
+    (cd "$dir" && exec "$wine" explorer /desktop=timed-shutdown,300x100 \
         "$root/build/windows/timed-shutdown.exe" >/dev/null 2>&1) &
     local pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --classname timed-shutdown.exe | head -n 1)

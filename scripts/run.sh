@@ -10,10 +10,9 @@ cmake --preset windows >build/configure-windows.log 2>&1 || { cat build/configur
 cmake --build --preset windows --target timed-shutdown
 
 if [ -n "${DISPLAY:-}" ]; then
-    . scripts/wine-env.sh
     # Under Wine the platform's shutdown tool is an inert stub: Confirm schedules nothing.
     mkdir -p build/run
-    (cd build/run && wine ../windows/timed-shutdown.exe)
+    (cd build/run && exec "$wine" ../windows/timed-shutdown.exe)
 else
     start_private_display
     start_wine

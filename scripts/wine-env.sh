@@ -1,17 +1,33 @@
-# Sourced: the environment of the project's private Wine prefix, which is made on first use.
-root=$(cd "$(dirname "${BASH_SOURCE:-$0}")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
+# shellcheck shell=sh
+# Sourced, with root set to the project's folder: the environment of the project's own Wine
+# prefix, which is made on first use. An inherited WINEPREFIX is never used: that prefix is the
+# contributor's own. Another folder for the project's prefix can be named in
+# TIMED_SHUTDOWN_WINEPREFIX.
+export WINEPREFIX="${TIMED_SHUTDOWN_WINEPREFIX:-$root/build/wineprefix}"
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Code page 936 makes the program's GBK texts render as Chinese.
-if locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then export LC_ALL=zh_CN.UTF-8; fi
+# Only Wine's own commands run in Chinese: code page 936 makes the program's GBK texts render.
+wine_locale=zh_CN.UTF-8
+
 # Debian's Wine looks for its own fonts in /usr/share/fonts, while its fonts-wine package puts
 # them in /usr/share/wine/fonts: without Marlett, a caption's close box shows an "r". The
 # prefix's Fonts folder, which Wine reads, gets them; wine-prefix.reg makes Wine 10 draw the
-# caption and texts as Wine 8 does.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    # Parallel first runs must not build the prefix twice.
-    flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || { wineboot -i &&
+# caption and texts as Wine 8 does. Each step can be run again over an unfinished prefix, and
+# the marker is written last: a prefix whose making was stopped is made again.
+make_wine_prefix() {
+    LC_ALL=$wine_locale wineboot -i &&
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" &&
-        wine regedit /S "$(winepath -w "$0")"; }' "$root/scripts/wine-prefix.reg" >/dev/null 2>&1
+        LC_ALL=$wine_locale wine regedit /S "$(winepath -w "$root/scripts/wine-prefix.reg")" &&
+        wineserver -w && # the server writes the registry as it ends
+        touch "$WINEPREFIX/.made-by-timed-shutdown"
+}
+
+if [ ! -f "$WINEPREFIX/.made-by-timed-shutdown" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    # Parallel first runs must not make the prefix twice.
+    {
+        flock 9
+        [ -f "$WINEPREFIX/.made-by-timed-shutdown" ] ||
+            make_wine_prefix >"$WINEPREFIX.log" 2>&1 ||
+            { echo "the Wine prefix $WINEPREFIX could not be made; see $WINEPREFIX.log" >&2 && exit 1; }
+    } 9>"$WINEPREFIX.lock"
 fi
