@@ -1,15 +1,21 @@
 // Stands in for the shutdown tool: appends its command line to shutdown.log in its working
-// directory, the program's, marking a command that ran without the variable that keeps cmd.exe
-// out of the current folder; fails the cancel as the real tool does when nothing is pending.
+// directory, the program's. It marks a command that ran without the variable that keeps cmd.exe
+// out of the current folder, and a copy of itself that was found there; it fails the cancel as
+// the real tool does when nothing is pending.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
 int main() {
+    char self[MAX_PATH], here[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    *strrchr(self, '\\') = '\0';
+    GetCurrentDirectoryA(MAX_PATH, here);
     FILE *log = fopen("shutdown.log", "ab");
-    const bool searchedHere = getenv("NoDefaultCurrentDirectoryInExePath") == nullptr;
-    fprintf(log, "%s%s\n", searchedHere ? "(current folder searched) " : "", GetCommandLineA());
+    fprintf(log, "%s%s%s\n",
+            getenv("NoDefaultCurrentDirectoryInExePath") ? "" : "(current folder searched) ",
+            lstrcmpiA(self, here) == 0 ? "(found in the current folder) " : "", GetCommandLineA());
     fclose(log);
     return strstr(GetCommandLineA(), " -a") ? 1 : 0;
 }
