@@ -1,7 +1,7 @@
 // The real program in a real window, driven with real mouse and keyboard input; the commands,
-// output and exit status are checked when it ends. The program and the stand-in shutdown tool
-// are found beside this test. It moves the mouse and types, so it runs only when asked:
-// TIMED_SHUTDOWN_WINDOW_TESTS=1 (ctest sets it).
+// output and exit status are checked when it ends. The program and the stand-in shutdown tool are
+// found beside this test. It drives the mouse and keyboard, so only TIMED_SHUTDOWN_WINDOW_TESTS=1
+// runs it.
 #include <windows.h>
 
 #include <fstream>
@@ -14,6 +14,7 @@ namespace {
 
 enum : int { kConfirm = 1, kCancel = 2, kTotal = 11, kDays = 12, kHours, kMinutes, kSeconds };
 constexpr int kSpinnerOf = 21 - kDays; // a field box's spinner: the box's id plus this
+constexpr POINT kBareSpot = {150, 40}; // no control or label: a click there focuses no box
 
 // A file or folder beside this test.
 std::string beside(const char *name) {
@@ -24,13 +25,26 @@ std::string beside(const char *name) {
 }
 const std::string kComspec = getenv("COMSPEC");
 
+// A window as a person would name it: its title and class.
+std::string describe(HWND window) {
+    char title[128] = "", kind[128] = "";
+    GetWindowTextA(window, title, sizeof title);
+    GetClassNameA(window, kind, sizeof kind);
+    return window ? '"' + std::string(title) + "\" (" + kind + ")" : "no window";
+}
+
 struct Program {
     // Starts the program in the folder run-<name>. Its PATH holds only `tool`, where the
     // commands find the stand-in shutdown tool (not in "no-tool"); comspec replaces COMSPEC.
-    Program(const std::string &name, const char *tool = "tool", const char *comspec = nullptr)
+    // With plant, tools that only write to the log lie in that folder too.
+    Program(const std::string &name, const char *tool = "tool", const char *comspec = nullptr,
+            bool plant = false)
         : dir("run-" + name) {
         CreateDirectoryA(dir.c_str(), nullptr);
         DeleteFileA((dir + "\\shutdown.log").c_str());
+        if (plant) // what this session planted on its last run
+            for (const char *file : {"\\shutdown.exe", "\\shutdown.bat"})
+                DeleteFileA((dir + file).c_str());
         CreateDirectoryA(beside(tool).c_str(), nullptr);
         CopyFileA(beside("stand_in_shutdown.exe").c_str(), beside("tool\\shutdown.exe").c_str(),
                   FALSE);
@@ -40,6 +54,12 @@ struct Program {
         if (FindFirstFileA((dir + "\\shutdown.*").c_str(), &found) != INVALID_HANDLE_VALUE) {
             ADD_FAILURE() << "not started: " << found.cFileName << " lies in " << dir;
             return;
+        }
+        if (plant) {
+            CopyFileA(beside("stand_in_shutdown.exe").c_str(), (dir + "\\shutdown.exe").c_str(),
+                      FALSE);
+            std::ofstream(dir + "\\shutdown.bat")
+                << "@echo (planted batch file) %*>>shutdown.log\n";
         }
         SetEnvironmentVariableA("PATH", beside(tool).c_str()); // the program takes a copy
         SetEnvironmentVariableA("COMSPEC", comspec ? comspec : kComspec.c_str());
@@ -73,8 +93,8 @@ struct Program {
         }
         return shown;
     }
-    // A step ends in a message the program posts to itself: waits up to three seconds for the
-    // boxes to read as expected, then reads them once more.
+    // A step ends in a message the program posts to itself: waits up to 3 s for the boxes to read
+    // as expected, then reads them once more.
     std::string settle(const std::string &expected) const {
         for (int i = 0; i < 300; ++i, Sleep(10))
             if (boxes() == expected)
@@ -83,17 +103,36 @@ struct Program {
         return boxes();
     }
 
-    // Clicks a control at a fraction of its height.
-    void click(int id, double height = 0.5) const {
-        RECT r;
-        GetWindowRect(control(id), &r);
-        SetCursorPos((r.left + r.right) / 2, r.top + LONG((r.bottom - r.top) * height));
+    // Raises the window and clicks at a screen point once sure that the point shows it: else the
+    // click, and the keys after it, would go to another program (a Windows runner's console).
+    void clickAt(POINT at) const {
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetForegroundWindow(window); // Windows may refuse; the click then activates it
+        const HWND hit = GetAncestor(WindowFromPoint(at), GA_ROOT);
+        if (hit != window)
+            return ADD_FAILURE() << "not clicked: " << at.x << "," << at.y << " shows "
+                                 << describe(hit);
+        SetCursorPos(at.x, at.y);
         Sleep(30); // the warp reaches the display asynchronously; a press must not overtake it
         mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
         mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     }
-    // Presses keys together: down in order, up in reverse.
+    // Clicks a control at a fraction of its height.
+    void click(int id, double height = 0.5) const {
+        RECT r;
+        GetWindowRect(control(id), &r);
+        clickAt({(r.left + r.right) / 2, r.top + LONG((r.bottom - r.top) * height)});
+    }
+    // Presses keys together, down in order and up in reverse, once the window has the keyboard
+    // (after a click, or else a click on a bare spot): never to another program, Alt+F4 included.
     void keys(std::initializer_list<BYTE> chord) const {
+        POINT bare = kBareSpot;
+        ClientToScreen(window, &bare);
+        for (int i = 0; i < 200 && GetForegroundWindow() != window; ++i, Sleep(10))
+            if (i == 100)
+                clickAt(bare);
+        if (GetForegroundWindow() != window)
+            return ADD_FAILURE() << "not pressed: keys go to " << describe(GetForegroundWindow());
         for (BYTE key : chord)
             keybd_event(key, 0, 0, 0);
         for (auto key = std::rbegin(chord); key != std::rend(chord); ++key)
@@ -131,11 +170,8 @@ struct Session {
     const char *commands, *output, *tool = "tool", *comspec = nullptr;
 };
 
-void run(const Session &s) {
-    SCOPED_TRACE(s.name);
-    Program p(s.name, s.tool, s.comspec);
-    ASSERT_NE(p.window, nullptr);
-    for (const std::string &step : s.steps) {
+void drive(const Program &p, const std::vector<std::string> &steps) {
+    for (const std::string &step : steps) {
         const size_t space = step.find(' ');
         const int box = kDays + int(std::string("DHMS").find(step[0]));
         const std::string text = step.substr(2, space - 2), expected = step.substr(space + 1);
@@ -156,6 +192,13 @@ void run(const Session &s) {
         }
         ASSERT_EQ(p.settle(expected), expected) << step;
     }
+}
+
+void run(const Session &s) {
+    SCOPED_TRACE(s.name);
+    Program p(s.name, s.tool, s.comspec);
+    ASSERT_NE(p.window, nullptr);
+    ASSERT_NO_FATAL_FAILURE(drive(p, s.steps));
     p.click(s.button);
     p.expectEnd(s.commands, s.output);
 }
@@ -183,10 +226,15 @@ const Session kSessions[] = {
     {"no-cmd", {"S+ 1|0|0|1|1"}, kConfirm, "", "1\r\nShutdown -s -t 1", "tool", "C:\\no"},
 };
 
+class Window : public testing::Test {
+    void SetUp() override {
+        if (!getenv("TIMED_SHUTDOWN_WINDOW_TESTS"))
+            GTEST_SKIP() << "moves the mouse and types; TIMED_SHUTDOWN_WINDOW_TESTS=1 runs it";
+    }
+};
+
 // How it looks is compared as a picture; where it stands is not in the picture.
-TEST(Window, StartsCentredAndKeepsItsFirstStateBesideSessionsOfOtherCopies) {
-    if (!getenv("TIMED_SHUTDOWN_WINDOW_TESTS"))
-        GTEST_SKIP() << "moves the mouse and types; TIMED_SHUTDOWN_WINDOW_TESTS=1 runs it";
+TEST_F(Window, StartsCentredAndKeepsItsFirstStateBesideSessionsOfOtherCopies) {
     Program first("first");
     ASSERT_NE(first.window, nullptr);
     RECT r;
@@ -203,6 +251,31 @@ TEST(Window, StartsCentredAndKeepsItsFirstStateBesideSessionsOfOtherCopies) {
         << "a key typed at start, or Confirm with a total of 0, acted";
     first.keys({VK_MENU, VK_F4});
     first.expectEnd("", "");
+}
+
+// What only Windows shows. A shutdown.exe or .bat beside the program, as in a Downloads folder,
+// never runs: only the tool on PATH answers (either would mark the log). No paint or step keeps a
+// GDI or USER object: a leak shows in a few hundred repaints, long before the window goes blank.
+TEST_F(Window, RunsNoToolFromItsOwnFolderAndKeepsNoObjectsFromPaintsOrSteps) {
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        GTEST_SKIP() << "only Windows shows this: Wine's cmd.exe searches the current folder "
+                        "whatever the program sets, and its GetGuiResources counts nothing";
+    Program p("planted", "tool", nullptr, true);
+    const auto objectsAfterRepaints = [&] {
+        for (int i = 0; i < 300; ++i)
+            RedrawWindow(p.window, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return GetGuiResources(p.process.hProcess, GR_GDIOBJECTS) +
+               GetGuiResources(p.process.hProcess, GR_USEROBJECTS);
+    };
+    ASSERT_NO_FATAL_FAILURE(drive(p, {"Mt5 1|0|5|0|300"})); // a box has had the focus
+    const DWORD before = objectsAfterRepaints();
+    ASSERT_NO_FATAL_FAILURE(drive(p, {"D- 99|0|5|0|8553900", "H^ 99|1|5|0|8557500",
+                                      "St75 99|1|5|59|8557559", "M+ 99|1|6|59|8557619"}));
+    // A leak adds hundreds; Windows may make one or two of its own.
+    EXPECT_LE(objectsAfterRepaints(), before + 2) << before << " before";
+    p.click(kConfirm);
+    p.expectEnd("shutdown -a\nShutdown -s -t 8557619\n", "8557619\r\nShutdown -s -t 8557619");
 }
 
 } // namespace
