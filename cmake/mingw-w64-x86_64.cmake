@@ -1,5 +1,5 @@
 # Builds for 64-bit Windows with MinGW-w64: cross-compiling with Debian's posix-thread
-# compilers, whose tests run under Wine, or natively in MSYS2's MINGW64 shell, where the
+# compilers, whose tests run under Wine, or natively in an MSYS2 shell such as UCRT64, where the
 # compilers go by their plain names and the tests run as they are.
 if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Windows")
     set(CMAKE_C_COMPILER gcc)

@@ -59,8 +59,8 @@ bool enterField(Field field, int32_t value) {
     int32_t &stored = slot(field);
     const int32_t limit = fieldLimit(field);
     // A box is read as an unsigned number and kept as 32 bits: a negative value was text from
-    // 2147483648 up, or a minus sign, never a small number. Either way it is not a valid entry,
-    // and the limit keeps the total right.
+    // 2147483648 to 4294967295 (and under Wine also a minus sign, which Windows reads as 0), never
+    // a small number. It is not a valid entry, and the limit keeps the total right.
     if (value < 0 || value > limit) {
         stored = limit;
         return true;

@@ -134,8 +134,8 @@ void updateInput(HWND edit) {
 
 void checkInput(HWND window, int id, int limit) {
     const FieldControls *f = fieldOfBox(id);
-    // Read unsigned, kept as 32 bits: text from 2147483648 up comes in negative, and the
-    // entry rule takes that as above the limit.
+    // Read unsigned, kept as 32 bits: text from 2147483648 to 4294967295 comes in negative, and
+    // the entry rule takes that as above the limit.
     const int32_t value = static_cast<int32_t>(GetDlgItemInt(window, id, nullptr, FALSE));
     if (enterField(f->field, value))
         PostMessageA(*f->spinnerHandle, UDM_SETPOS32, 0, limit);
