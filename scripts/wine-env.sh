@@ -11,14 +11,21 @@ wine_locale=zh_CN.UTF-8
 # Debian's Wine looks for its own fonts in /usr/share/fonts, while its fonts-wine package puts
 # them in /usr/share/wine/fonts: without Marlett, a caption's close box shows an "r". The
 # prefix's Fonts folder, which Wine reads, gets them; wine-prefix.reg makes Wine 10 draw the
-# caption and texts as Wine 8 does. Each step can be run again over an unfinished prefix, and
-# the marker is written last: a prefix whose making was stopped is made again.
+# caption and texts as Wine 8 does. A prefix counts as made once its last step has written the
+# marker; what a stopped making left is removed first, as wineboot takes a half-made prefix for a
+# whole one. A named folder that these scripts did not begin is never touched.
 make_wine_prefix() {
-    LC_ALL=$wine_locale wineboot -i &&
+    if [ -n "${TIMED_SHUTDOWN_WINEPREFIX:-}" ] && [ ! -e "$WINEPREFIX.making" ] &&
+        [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ]; then
+        echo "$WINEPREFIX holds what these scripts did not make: name a new or empty folder"
+        return 1
+    fi
+    touch "$WINEPREFIX.making" && rm -rf "$WINEPREFIX" &&
+        LC_ALL=$wine_locale wineboot -i &&
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" &&
         LC_ALL=$wine_locale wine regedit /S "$(winepath -w "$root/scripts/wine-prefix.reg")" &&
         wineserver -w && # the server writes the registry as it ends
-        touch "$WINEPREFIX/.made-by-timed-shutdown"
+        touch "$WINEPREFIX/.made-by-timed-shutdown" && rm "$WINEPREFIX.making"
 }
 
 if [ ! -f "$WINEPREFIX/.made-by-timed-shutdown" ]; then
