@@ -1,5 +1,6 @@
 // The floor for Confirm-to-exit: the same two command lines through two bare system() calls, with
-// the same variable set, run when the benchmark gives the word (within 30 s).
+// the same variable set, run when the benchmark gives the word (within 30 s). A GUI program like
+// the one it stands for, so that each command opens a console of its own as it does there.
 #include <stdlib.h>
 #include <windows.h>
 

@@ -1,7 +1,6 @@
-// Stands in for the shutdown tool: appends its command line to shutdown.log in its working
-// directory, the program's. It marks a command that ran without the variable that keeps cmd.exe
-// out of the current folder, and a copy of itself that was found there; it fails the cancel as
-// the real tool does when nothing is pending.
+// Stands in for the shutdown tool: appends its command line to shutdown.log in its working folder,
+// marked when it ran without the variable that keeps cmd.exe out of that folder or was found in it;
+// it fails the cancel as the real tool does when nothing is pending.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

@@ -1,7 +1,6 @@
 // The real program in a real window, driven with real mouse and keyboard input; the commands,
 // output and exit status are checked when it ends. The program and the stand-in shutdown tool are
-// found beside this test. It drives the mouse and keyboard, so only TIMED_SHUTDOWN_WINDOW_TESTS=1
-// runs it.
+// found beside this test, which runs only when TIMED_SHUTDOWN_WINDOW_TESTS=1 asks.
 #include <windows.h>
 
 #include <fstream>
@@ -25,7 +24,6 @@ std::string beside(const char *name) {
 }
 const std::string kComspec = getenv("COMSPEC");
 
-// A window as a person would name it: its title and class.
 std::string describe(HWND window) {
     char title[128] = "", kind[128] = "";
     GetWindowTextA(window, title, sizeof title);
@@ -48,8 +46,7 @@ struct Program {
         CreateDirectoryA(beside(tool).c_str(), nullptr);
         CopyFileA(beside("stand_in_shutdown.exe").c_str(), beside("tool\\shutdown.exe").c_str(),
                   FALSE);
-        // cmd.exe looks in the program's folder first unless told not to: only the stand-in
-        // may ever answer, never a real shutdown tool.
+        // cmd.exe may look in the program's folder first: only the stand-in may ever answer.
         WIN32_FIND_DATAA found;
         if (FindFirstFileA((dir + "\\shutdown.*").c_str(), &found) != INVALID_HANDLE_VALUE) {
             ADD_FAILURE() << "not started: " << found.cFileName << " lies in " << dir;
@@ -117,7 +114,6 @@ struct Program {
         mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
         mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     }
-    // Clicks a control at a fraction of its height.
     void click(int id, double height = 0.5) const {
         RECT r;
         GetWindowRect(control(id), &r);
@@ -134,9 +130,14 @@ struct Program {
         if (GetForegroundWindow() != window)
             return ADD_FAILURE() << "not pressed: keys go to " << describe(GetForegroundWindow());
         for (BYTE key : chord)
-            keybd_event(key, 0, 0, 0);
+            keybd_event(key, 0, extended(key), 0);
         for (auto key = std::rbegin(chord); key != std::rend(chord); ++key)
-            keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
+            keybd_event(*key, 0, extended(*key) | KEYEVENTF_KEYUP, 0);
+    }
+    // Home, End, the arrows and Delete: sent as keypad keys, Num Lock would make them digits and
+    // drop Shift.
+    static DWORD extended(BYTE key) {
+        return key >= VK_PRIOR && key <= VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0;
     }
 
     // The program ended with status 0, having run these commands and printed this output
@@ -159,10 +160,9 @@ struct Program {
     HWND window = nullptr;
 };
 
-// One use of the program: steps, a button, the commands run and the output. A step is a box
-// (D, H, M, S), what is done to it (+ or - clicks its arrow; ^ or v presses Up or Down in it;
-// t types the text that follows; s sets it from outside), a space and the boxes once it has
-// settled.
+// One use of the program: steps, a button, the commands run and the output. A step is a box (D,
+// H, M, S), what is done to it (+ or - clicks its arrow; ^ or v presses Up or Down in it; t types
+// the text that follows; s sets it from outside), a space and the boxes once it has settled.
 struct Session {
     const char *name;
     std::vector<std::string> steps;
@@ -272,8 +272,7 @@ TEST_F(Window, RunsNoToolFromItsOwnFolderAndKeepsNoObjectsFromPaintsOrSteps) {
     const DWORD before = objectsAfterRepaints();
     ASSERT_NO_FATAL_FAILURE(drive(p, {"D- 99|0|5|0|8553900", "H^ 99|1|5|0|8557500",
                                       "St75 99|1|5|59|8557559", "M+ 99|1|6|59|8557619"}));
-    // A leak adds hundreds; Windows may make one or two of its own.
-    EXPECT_LE(objectsAfterRepaints(), before + 2) << before << " before";
+    EXPECT_LE(objectsAfterRepaints(), before + 2) << before << " before; a leak adds hundreds";
     p.click(kConfirm);
     p.expectEnd("shutdown -a\nShutdown -s -t 8557619\n", "8557619\r\nShutdown -s -t 8557619");
 }
