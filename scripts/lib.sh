@@ -45,30 +45,22 @@ start_wine() {
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
 
-# Starts a program of build/windows in the folder $2 and waits, up to 20 s, for its window.
-# Sets started_job (the shell's child), started_window and started_pid (the program's own).
-start_shown() {
-    (cd "$2" && exec "$wine" "$root/build/windows/$1" >/dev/null 2>&1) &
-    started_job=$!
-    started_window=$(timeout 20 xdotool search --sync --onlyvisible --classname "${1##*/}" |
-        head -n 1)
-    [ -n "$started_window" ] || { echo "${1##*/} showed no window" >&2 && return 1; }
-    started_pid=$(xdotool getwindowpid "$started_window")
-}
-
-# Starts a program of build/windows in the folder $2, lets it settle once its window shows, then
-# measures it for 2 s: prints the processor time it used in microseconds and its resident memory
-# in KiB. Ends it through Wine, not with a signal.
+# Starts a program of build/windows in the folder $2, lets it settle once its window shows (within
+# 20 s), then measures it for 2 s: prints the processor time it used in microseconds and its
+# resident memory in KiB. Ends it through Wine, not with a signal.
 measure_idle() {
-    local before used
-    start_shown "$1" "$2" || return 1
+    local job window pid before
+    (cd "$2" && exec "$wine" "$root/build/windows/$1" >/dev/null 2>&1) &
+    job=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --classname "${1##*/}" | head -n 1)
+    [ -n "$window" ] || { echo "${1##*/} showed no window" >&2 && return 1; }
+    pid=$(xdotool getwindowpid "$window")
     sleep 0.5
-    before=$(cpu_ns "$started_pid")
+    before=$(cpu_ns "$pid")
     sleep 2
-    used=$((($(cpu_ns "$started_pid") - before) / 1000))
-    echo "$used $(awk '/^VmRSS/ { print $2 }' "/proc/$started_pid/status")"
+    echo "$((($(cpu_ns "$pid") - before) / 1000)) $(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status")"
     "$wine" taskkill /f /im "${1##*/}" >/dev/null 2>&1
-    wait "$started_job"
+    wait "$job"
 }
 # Nanoseconds of processor time used so far by every thread of a process.
 cpu_ns() { awk '{ ns += $1 } END { printf "%.0f\n", ns }' /proc/"$1"/task/*/schedstat; }
