@@ -14,6 +14,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <stdio.h>

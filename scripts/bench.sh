@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset windows >build/configure-windows.log 2>&1 || { cat build/configure-windows.log; exit 1; }
 cmake --build --preset windows --target timed-shutdown stand_in_shutdown bench floor_window \
-    floor_bare floor_commands >/dev/null
+    floor_bare floor_commands >build/bench-build.log 2>&1 || { cat build/bench-build.log; exit 1; }
 
 out=$root/build/windows
 rounds=${ROUNDS:-21}
