@@ -9,7 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64          # Windows build
     wine wine64 fonts-wine xvfb xauth xdotool imagemagick         # real window, screenshots
     locales fonts-wqy-microhei                                    # GBK texts shown as Chinese
-    icoutils shellcheck                                           # checks of what ships
+    icoutils shellcheck python3 python3-yaml                      # checks of what ships
 )
 
 # The commands that need root, each one line of shell.

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Every test: the model on the host, the Windows build under Wine with the real-window tests on a
-# private X display, and the checks of what ships, one function each. Ends with "N passed, N
-# failed, N skipped"; fails on any failure.
+# private X display, and the checks of what ships, one function each; fails on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 . scripts/lib.sh
@@ -10,7 +9,8 @@ start_private_display
 start_wine
 export TIMED_SHUTDOWN_WINDOW_TESTS=1 # the private display is theirs to drive
 out=build/windows exe=build/windows/timed-shutdown.exe
-zip=timed-shutdown-$(sed -nE 's/^project\(.* VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)-win64.zip
+version=$(sed -nE 's/^project\(.* VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+zip=timed-shutdown-$version-win64.zip
 objdump() { x86_64-w64-mingw32-objdump -p $exe; }
 
 scripts_pass_shellcheck() { shellcheck scripts/*.sh .ci/run; }
@@ -47,6 +47,10 @@ packs_the_release_archive() {
         [ "$(cmake -E tar tf "$out/$zip" | grep -v /$ | sort | xargs)" = \
             "LICENSE README.md README.zh-CN.md docs/screenshot.png timed-shutdown.exe" ]
 }
+makes_package_manifests_true_to_the_zip() { # for a placeholder repository
+    rm -rf build/manifests && python3 scripts/make-manifests.py "$out/$zip" "$version" \
+        example/timed-shutdown build/manifests >/dev/null && python3 tests/manifests_test.py build/manifests "$out/$zip" "$version"
+}
 # Last: the picture is taken in a virtual desktop, and taking it stops Wine.
 looks_as_pictured_caption_and_frame_included() {
     screenshot build/look.png && compare -metric AE build/look.png docs/screenshot.png build/look-diff.png
@@ -67,7 +71,8 @@ sed -n '/: Skipped$/{n;s/^/skipped: /p}' build/*/Testing/Temporary/LastTest.log 
 for check in scripts_pass_shellcheck imports_only_system_DLLs is_hardened \
     is_a_GUI_program_whose_one_resource_is_the_icon_ID is_at_most_22_KiB \
     waits_without_using_the_processor builds_with_clang builds_the_same_elsewhere \
-    packs_the_release_archive looks_as_pictured_caption_and_frame_included; do
+    packs_the_release_archive makes_package_manifests_true_to_the_zip \
+    looks_as_pictured_caption_and_frame_included; do
     echo "== ${check//_/ }"
     if $check 2>&1; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo FAILED; fi
 done
