@@ -32,9 +32,8 @@ std::string describe(HWND window) {
 }
 
 struct Program {
-    // Starts the program in the folder run-<name>. Its PATH holds only `tool`, where the
-    // commands find the stand-in shutdown tool (not in "no-tool"); comspec replaces COMSPEC.
-    // With plant, tools that only write to the log lie in that folder too.
+    // Starts the program in run-<name>, with a PATH of only `tool`, where the stand-in waits (not
+    // in "no-tool"), comspec for COMSPEC and, with plant, tools that only log in its own folder.
     Program(const std::string &name, const char *tool = "tool", const char *comspec = nullptr,
             bool plant = false)
         : dir("run-" + name) {
@@ -90,8 +89,8 @@ struct Program {
         }
         return shown;
     }
-    // A step ends in a message the program posts to itself: waits up to 3 s for the boxes to read
-    // as expected, then reads them once more.
+    // A step ends in a message the program posts itself: waits up to 3 s for the boxes, reads
+    // again.
     std::string settle(const std::string &expected) const {
         for (int i = 0; i < 300; ++i, Sleep(10))
             if (boxes() == expected)
@@ -134,8 +133,7 @@ struct Program {
         for (auto key = std::rbegin(chord); key != std::rend(chord); ++key)
             keybd_event(*key, 0, extended(*key) | KEYEVENTF_KEYUP, 0);
     }
-    // Home, End, the arrows and Delete: sent as keypad keys, Num Lock would make them digits and
-    // drop Shift.
+    // Home, End, the arrows and Delete: as keypad keys, Num Lock would make them digits.
     static DWORD extended(BYTE key) {
         return key >= VK_PRIOR && key <= VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0;
     }
