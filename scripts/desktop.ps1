@@ -4,7 +4,7 @@ Add-Type -AssemblyName System.Drawing
 Add-Type -Namespace TimedShutdown -Name Desktop -MemberDefinition @'
     public delegate bool EachWindow(IntPtr window, IntPtr data);
     [DllImport("user32.dll")] static extern bool EnumWindows(EachWindow each, IntPtr data);
-    [DllImport("user32.dll")] static extern bool IsWindowVisible(IntPtr window);
+    [DllImport("user32.dll")] public static extern bool IsWindowVisible(IntPtr window);
     [DllImport("user32.dll")] static extern bool IsIconic(IntPtr window);
     [DllImport("user32.dll")] static extern int GetWindowLongW(IntPtr window, int index);
     [DllImport("user32.dll")] static extern bool ShowWindowAsync(IntPtr window, int how);
@@ -44,7 +44,8 @@ function Clear-Desktop {
     "minimised $count windows"
 }
 
-# Waits up to 10 s for the window of a program just started, and returns it.
+# Waits up to 10 s for the window of a program just started to show, and returns it. The program
+# creates it hidden and shows it once its controls are made.
 function Wait-ProgramWindow([System.Diagnostics.Process] $process) {
     for ($i = 0; $i -lt 100; $i++) {
         # A real null title: PowerShell would pass $null to a string as "", which asks for a
@@ -52,10 +53,14 @@ function Wait-ProgramWindow([System.Diagnostics.Process] $process) {
         $window = [TimedShutdown.Desktop]::FindWindowW('My First Window', [IntPtr]::Zero)
         [uint32] $owner = 0
         [void][TimedShutdown.Desktop]::GetWindowThreadProcessId($window, [ref] $owner)
-        if ($window -ne [IntPtr]::Zero -and $owner -eq $process.Id) { return $window }
+        if ($window -ne [IntPtr]::Zero -and $owner -eq $process.Id -and
+            [TimedShutdown.Desktop]::IsWindowVisible($window)) {
+            [void] $process.WaitForInputIdle(10000) # in its message loop: it takes WM_CLOSE
+            return $window
+        }
         Start-Sleep -Milliseconds 100
     }
-    throw "no window from $($process.ProcessName) within 10 s"
+    throw "no window shown by $($process.ProcessName) within 10 s"
 }
 
 function Save-ScreenArea([int] $left, [int] $top, [int] $width, [int] $height, [string] $path) {
