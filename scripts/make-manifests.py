@@ -27,7 +27,8 @@ def yaml(kind, fields):
     """A winget manifest: one field a line, every scalar a quoted string, lists of mappings."""
     lines = [f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}."
              f"{WINGET_MANIFEST_VERSION}.schema.json"]
-    for key, value in fields + [("ManifestType", kind), ("ManifestVersion", WINGET_MANIFEST_VERSION)]:
+    fields = fields + [("ManifestType", kind), ("ManifestVersion", WINGET_MANIFEST_VERSION)]
+    for key, value in fields:
         if isinstance(value, list):
             lines.append(f"{key}:")
             for item in value:
@@ -76,16 +77,20 @@ def main():
         f"{package}.yaml": yaml("version", ids + [("DefaultLocale", "en-US")]),
         f"{package}.installer.yaml": yaml("installer", ids + [
             ("InstallerType", "zip"), ("NestedInstallerType", "portable"),
-            ("NestedInstallerFiles", [{"RelativeFilePath": PROGRAM, "PortableCommandAlias": COMMAND}]),
+            ("NestedInstallerFiles",
+             [{"RelativeFilePath": PROGRAM, "PortableCommandAlias": COMMAND}]),
             ("Installers", [{"Architecture": "x64", "InstallerUrl": url,
                              "InstallerSha256": sha256.upper()}])]),
         f"{package}.locale.en-US.yaml": yaml("defaultLocale", ids + [
-            ("PackageLocale", "en-US"), ("Publisher", owner), ("PublisherUrl", f"https://github.com/{owner}"),
-            ("PackageName", COMMAND), ("PackageUrl", home), ("License", LICENSE),
-            ("LicenseUrl", f"{home}/blob/v{args.version}/LICENSE"), ("ShortDescription", SUMMARY["en-US"]),
-            ("Moniker", COMMAND), ("ReleaseNotesUrl", f"{home}/releases/tag/v{args.version}")]),
+            ("PackageLocale", "en-US"), ("Publisher", owner),
+            ("PublisherUrl", f"https://github.com/{owner}"), ("PackageName", COMMAND),
+            ("PackageUrl", home), ("License", LICENSE),
+            ("LicenseUrl", f"{home}/blob/v{args.version}/LICENSE"),
+            ("ShortDescription", SUMMARY["en-US"]), ("Moniker", COMMAND),
+            ("ReleaseNotesUrl", f"{home}/releases/tag/v{args.version}")]),
         f"{package}.locale.zh-CN.yaml": yaml("locale", ids + [
-            ("PackageLocale", "zh-CN"), ("PackageName", TITLE), ("ShortDescription", SUMMARY["zh-CN"])]),
+            ("PackageLocale", "zh-CN"), ("PackageName", TITLE),
+            ("ShortDescription", SUMMARY["zh-CN"])]),
     }
 
     (args.out / "winget").mkdir(parents=True, exist_ok=True)

@@ -49,7 +49,8 @@ packs_the_release_archive() {
 }
 makes_package_manifests_true_to_the_zip() { # for a placeholder repository
     rm -rf build/manifests && python3 scripts/make-manifests.py "$out/$zip" "$version" \
-        example/timed-shutdown build/manifests >/dev/null && python3 tests/manifests_test.py build/manifests "$out/$zip" "$version"
+        example/timed-shutdown build/manifests >/dev/null &&
+        python3 tests/manifests_test.py build/manifests "$out/$zip" "$version"
 }
 # Last: the picture is taken in a virtual desktop, and taking it stops Wine.
 looks_as_pictured_caption_and_frame_included() {
