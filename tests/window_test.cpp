@@ -57,42 +57,37 @@ const std::pair<std::string, Way> kWays[] = {
     {"arguments", {0, 0, " -s -t 60 /?"}},
 };
 
+// A session of sessions.txt; a key it does not give leaves its field empty, meaning its default.
 struct Session {
-    std::string name, start = "plain", tool = "tool", comspec = kComspec, end = "alt-f4";
-    bool plant = false;
-    std::string steps, commands, output;
+    std::string name, start, tool, comspec, planted, end, steps, commands, output;
 };
+const std::pair<std::string, std::string Session::*> kKeys[] = {
+    {"start", &Session::start},      {"tool", &Session::tool},    {"comspec", &Session::comspec},
+    {"planted", &Session::planted},  {"end", &Session::end},      {"steps", &Session::steps},
+    {"command", &Session::commands}, {"output", &Session::output}};
 
-// sessions.txt, a line per key and value: the window as made, and the sessions.
+// sessions.txt, a line per key and value: the window as made, and the sessions. Steps run on from
+// line to line; each command ends with a line end, each line of output but the last with CR LF.
 std::string made;
 std::vector<Session> sessions() {
     std::vector<Session> all;
     std::ifstream in(beside("sessions.txt"));
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
-        std::string key, value;
+        std::string key, value, *field = nullptr;
         std::getline(words >> key >> std::ws, value);
-        Session *s = all.empty() ? nullptr : &all.back();
+        for (const auto &[name, member] : kKeys)
+            field = key == name && !all.empty() ? &(all.back().*member) : field;
         if (key == "made")
             made += value + "\n";
         else if (key == "session")
             all.emplace_back().name = value;
-        else if (s && key == "start")
-            s->start = value;
-        else if (s && key == "tool")
-            s->tool = value;
-        else if (s && key == "comspec")
-            s->comspec = value;
-        else if (s && key == "planted")
-            s->plant = true;
-        else if (s && key == "steps")
-            s->steps += value + ",";
-        else if (s && key == "end")
-            s->end = value;
-        else if (s && key == "command")
-            s->commands += value + "\n";
-        else if (s && key == "output")
-            s->output += (s->output.empty() ? "" : "\r\n") + value;
+        else if (field)
+            *field += (key == "output" && !field->empty() ? "\r\n" : "") + value +
+                      (key == "steps"     ? ","
+                       : key == "command" ? "\n"
+                       : key == "planted" ? "yes"
+                                          : "");
         else if (!key.empty() && key[0] != '#')
             ADD_FAILURE() << "sessions.txt: what is " << line;
     }
@@ -104,11 +99,12 @@ struct Program {
     // stand-in waits, and its COMSPEC.
     Program(const Session &s, const Way &way) : dir("run-" + s.name) {
         CreateDirectoryA(dir.c_str(), nullptr);
-        CreateDirectoryA(beside(s.tool.c_str()).c_str(), nullptr);
+        const std::string tool = beside(s.tool.empty() ? "tool" : s.tool.c_str());
+        CreateDirectoryA(tool.c_str(), nullptr);
         CopyFileA(beside("stand_in_shutdown.exe").c_str(), beside("tool\\shutdown.exe").c_str(), 0);
         DeleteFileA((dir + "\\shutdown.log").c_str());
         for (const char *file : {"\\shutdown.exe", "\\shutdown.bat"})
-            if (s.plant) // what this session planted on its last run
+            if (!s.planted.empty()) // what this session planted on its last run
                 DeleteFileA((dir + file).c_str());
         // cmd.exe may look in the program's folder first: only the stand-in may ever answer.
         WIN32_FIND_DATAA found;
@@ -116,12 +112,12 @@ struct Program {
             ADD_FAILURE() << "not started: " << found.cFileName << " lies in " << dir;
             return;
         }
-        if (s.plant) {
+        if (!s.planted.empty()) {
             CopyFileA(beside("stand_in_shutdown.exe").c_str(), (dir + "\\shutdown.exe").c_str(), 0);
             std::ofstream(dir + "\\shutdown.bat") << "@echo (planted batch) %*>>shutdown.log\n";
         }
-        SetEnvironmentVariableA("PATH", beside(s.tool.c_str()).c_str()); // the program takes a copy
-        SetEnvironmentVariableA("COMSPEC", s.comspec.c_str());
+        SetEnvironmentVariableA("PATH", tool.c_str()); // the program takes a copy
+        SetEnvironmentVariableA("COMSPEC", (s.comspec.empty() ? kComspec : s.comspec).c_str());
         SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
@@ -337,7 +333,7 @@ TEST_F(Window, StartsAsMadeHoweverStartedAndDoesWhatEachSessionAsks) {
     const std::vector<Session> all = sessions();
     ASSERT_GE(all.size(), 9u) << "sessions.txt is missing or short";
     for (const Session &s : all) {
-        if (s.plant && kOnWine)
+        if (!s.planted.empty() && kOnWine)
             continue;
         SCOPED_TRACE(s.name);
         Way way = {0, 0, ""};
