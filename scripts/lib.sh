@@ -16,7 +16,8 @@ stop_background() {
 }
 trap stop_background EXIT
 
-# Starts Xvfb on the first free display number and exports DISPLAY.
+# Starts Xvfb on the first free display number and exports DISPLAY; fails, saying so, when it
+# does not start.
 start_private_display() {
     : >"$root/build/xvfb.display"
     Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp \
@@ -26,6 +27,8 @@ start_private_display() {
         [ -s "$root/build/xvfb.display" ] && break
         sleep 0.1
     done
+    [ -s "$root/build/xvfb.display" ] ||
+        { echo "Xvfb did not start; see build/xvfb.log" >&2 && return 1; }
     DISPLAY=":$(head -n 1 "$root/build/xvfb.display")"
     export DISPLAY
 }
@@ -34,15 +37,17 @@ start_private_display() {
 # The first program also starts Wine's background services, which inherit its output and
 # live as long as the server: a throwaway one starts them, so no test's output pipe stays open.
 # It tells Wine to leave its windows unmanaged: with no window manager on the display, Wine
-# would otherwise wait about 2 s for one whenever a top-level window is destroyed.
+# would otherwise wait about 2 s for one whenever a top-level window is destroyed. Fails, saying
+# which, when a step does.
 start_wine() {
     . "$root/scripts/wine-env.sh"
     wine_started=1
     # The prefix's own server may still linger from a run just ended; a persistent one could
     # not start beside it.
     wineserver -k >/dev/null 2>&1 || true
-    wineserver -p >/dev/null 2>&1
-    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    wineserver -p >/dev/null 2>&1 || { echo "Wine's server did not start" >&2 && return 1; }
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 ||
+        { echo "Wine's windows could not be left unmanaged" >&2 && return 1; }
 }
 
 # Starts a program of build/windows in the folder $2, lets it settle once its window shows (within

@@ -5,8 +5,9 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 . scripts/lib.sh
 scripts/setup.sh || exit 1
-start_private_display
-start_wine
+passed=0 failed=0 skipped=0
+start_private_display || failed=1 # a setup step that fails counts as a failed check
+start_wine || failed=$((failed + 1))
 export TIMED_SHUTDOWN_WINDOW_TESTS=1 # the private display is theirs to drive
 out=build/windows exe=build/windows/timed-shutdown.exe
 version=$(sed -nE 's/^project\(.* VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
@@ -59,7 +60,6 @@ looks_as_pictured_caption_and_frame_included() {
     echo " pixels differ" && return $status
 }
 
-passed=0 failed=0 skipped=0
 for preset in native windows; do
     { cmake --preset $preset >/dev/null && cmake --build --preset $preset && ctest --preset $preset; } |
         tee build/$preset.log
