@@ -18,7 +18,6 @@ namespace {
 
 enum : int { kConfirm = 1, kCancel = 2, kTotal = 11, kDays = 12, kHours, kMinutes, kSeconds };
 constexpr int kSpinnerOf = 21 - kDays; // a field box's spinner: the box's id plus this
-constexpr POINT kBareSpot = {150, 40}; // no control or label
 const bool kOnWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
 const std::string kComspec = getenv("COMSPEC");
 
@@ -39,23 +38,6 @@ std::string read(HWND window, bool className = false) {
 std::string describe(HWND window) {
     return window ? '"' + read(window) + "\" (" + read(window, true) + ")" : "no window";
 }
-
-// How it is started: the start-up record's flags and show state, and what follows the program's
-// name on its command line.
-struct Way {
-    DWORD flags;
-    WORD show;
-    const char *arguments;
-};
-const std::pair<std::string, Way> kWays[] = {
-    {"plain", {0, 0, ""}},
-    {"normal", {STARTF_USESHOWWINDOW, SW_SHOWNORMAL, ""}},
-    {"minimised", {STARTF_USESHOWWINDOW, SW_SHOWMINNOACTIVE, ""}},
-    {"maximised", {STARTF_USESHOWWINDOW, SW_SHOWMAXIMIZED, ""}},
-    {"hidden", {STARTF_USESHOWWINDOW, SW_HIDE, ""}},
-    {"placed", {STARTF_USEPOSITION | STARTF_USESIZE, 0, ""}},
-    {"arguments", {0, 0, " -s -t 60 /?"}},
-};
 
 // A session of sessions.txt; a key it does not give leaves its field empty, meaning its default.
 struct Session {
@@ -97,7 +79,9 @@ std::vector<Session> sessions() {
 struct Program {
     // Starts the program in run-<name>, with a PATH of only the session's tool folder, where the
     // stand-in waits, and its COMSPEC.
-    Program(const Session &s, const Way &way) : dir("run-" + s.name) {
+    // Starts as its `start` asks: flags and show state for its start-up record, and arguments.
+    Program(const Session &s, DWORD flags, WORD show, const char *arguments)
+        : dir("run-" + s.name) {
         CreateDirectoryA(dir.c_str(), nullptr);
         const std::string tool = beside(s.tool.empty() ? "tool" : s.tool.c_str());
         CreateDirectoryA(tool.c_str(), nullptr);
@@ -121,12 +105,12 @@ struct Program {
         SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES | way.flags;
-        startup.wShowWindow = way.show;
-        startup.dwXSize = startup.dwYSize = 640; // read when the way places and sizes it
+        startup.dwFlags = STARTF_USESTDHANDLES | flags;
+        startup.wShowWindow = show;
+        startup.dwXSize = startup.dwYSize = 640; // read when asked to place and size it
         startup.hStdOutput = CreateFileA((dir + "\\stdout.txt").c_str(), GENERIC_WRITE, 0,
                                          &inheritable, CREATE_ALWAYS, 0, nullptr);
-        std::string line = '"' + beside("timed-shutdown.exe") + '"' + way.arguments;
+        std::string line = '"' + beside("timed-shutdown.exe") + "\" " + arguments;
         CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup,
                        &process);
         CloseHandle(startup.hStdOutput);
@@ -163,15 +147,12 @@ struct Program {
         return boxes();
     }
 
-    // Raises the window and clicks a control (0: a bare spot) at a height within it, once sure
-    // that the point shows the window: else the click, and the keys after it, would go to another
-    // program (a Windows runner's console).
+    // Raises the window and clicks a control at a height within it, once sure that the point shows
+    // the window: else the click, and the keys after it, would go to another program (a Windows
+    // runner's console).
     void click(int id, double height = 0.5) const {
-        RECT r = {kBareSpot.x, kBareSpot.y, kBareSpot.x, kBareSpot.y};
-        if (id)
-            GetWindowRect(control(id), &r);
-        else
-            MapWindowPoints(window, nullptr, reinterpret_cast<POINT *>(&r), 2);
+        RECT r;
+        GetWindowRect(control(id), &r);
         const POINT at = {(r.left + r.right) / 2, r.top + LONG((r.bottom - r.top) * height)};
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SetForegroundWindow(window); // Windows may refuse; the click then activates it
@@ -184,13 +165,12 @@ struct Program {
         mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
         mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     }
-    // Presses keys together, down in order and up in reverse, once the window has the keyboard
-    // (after a click, or else a click on a bare spot): never to another program, Alt+F4 included.
-    // Home, End, the arrows and Delete go as keypad keys: Num Lock would make them digits.
+    // Presses keys together, down in order and up in reverse, once the window has the keyboard,
+    // as a click gives it: never to another program, Alt+F4 included. Home, End, the arrows and
+    // Delete go as keypad keys: Num Lock would make them digits.
     void keys(const std::string &chord) const {
-        for (int i = 0; i < 200 && GetForegroundWindow() != window; ++i, Sleep(10))
-            if (i == 100)
-                click(0);
+        for (int i = 0; i < 100 && GetForegroundWindow() != window; ++i)
+            Sleep(10);
         if (GetForegroundWindow() != window)
             return ADD_FAILURE() << "not pressed: keys go to " << describe(GetForegroundWindow());
         for (size_t i = 0, n = chord.size(); i < 2 * n; ++i) {
@@ -336,11 +316,11 @@ TEST_F(Window, StartsAsMadeHoweverStartedAndDoesWhatEachSessionAsks) {
         if (!s.planted.empty() && kOnWine)
             continue;
         SCOPED_TRACE(s.name);
-        Way way = {0, 0, ""};
-        for (const auto &[name, w] : kWays)
-            way = name == s.start ? w : way;
-        const bool shows = way.flags & STARTF_USESHOWWINDOW && way.show != SW_SHOWNORMAL;
-        Program p(s, shows && !kOnWine ? kWays[0].second : way);
+        unsigned flags = 0, show = 0;
+        char arguments[64] = "";
+        sscanf(s.start.c_str(), "%u %u %63[^\n]", &flags, &show, arguments);
+        const bool shows = flags & STARTF_USESHOWWINDOW && show != SW_SHOWNORMAL;
+        Program p(s, shows && !kOnWine ? 0 : flags, WORD(show), arguments);
         ASSERT_NE(p.window, nullptr);
         ASSERT_NO_FATAL_FAILURE(expectAsMade(p));
         const size_t first = s.steps.find(',');
