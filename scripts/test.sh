@@ -69,11 +69,8 @@ for preset in native windows; do
     skipped=$((skipped + skip))
 done
 sed -n '/: Skipped$/{n;s/^/skipped: /p}' build/*/Testing/Temporary/LastTest.log # each one's reason
-for check in scripts_pass_shellcheck imports_only_system_DLLs is_hardened \
-    is_a_GUI_program_whose_one_resource_is_the_icon_ID is_at_most_22_KiB \
-    waits_without_using_the_processor builds_with_clang builds_the_same_elsewhere \
-    packs_the_release_archive makes_package_manifests_true_to_the_zip \
-    looks_as_pictured_caption_and_frame_included; do
+mapfile -t checks < <(sed -nE 's/^([a-z][a-zA-Z0-9_]+)\(\) \{.*/\1/p' "$0" | grep -vx objdump)
+for check in "${checks[@]}"; do # each function above, in its order
     echo "== ${check//_/ }"
     if $check 2>&1; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo FAILED; fi
 done
