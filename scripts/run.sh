@@ -10,7 +10,10 @@ cmake --preset windows >build/configure-windows.log 2>&1 || { cat build/configur
 cmake --build --preset windows --target timed-shutdown
 
 if [ -n "${DISPLAY:-}" ]; then
-    # Under Wine the platform's shutdown tool is an inert stub: Confirm schedules nothing.
+    # Under Wine the platform's shutdown tool is an inert stub: Confirm schedules nothing. The
+    # checks leave Wine's windows unmanaged, as their display has no window manager; on a desktop
+    # its own frames the window and lets it be moved.
+    "$wine" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f </dev/null >/dev/null 2>&1 || true
     mkdir -p build/run
     (cd build/run && exec "$wine" ../windows/timed-shutdown.exe)
 else
