@@ -23,7 +23,7 @@ if ((${#missing[@]})); then
     commands+=("apt-get update -qq"
         "DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ${missing[*]} >/dev/null")
 fi
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+if ! locale -a 2>/dev/null | grep -i '^zh_CN\.utf-\?8$' >/dev/null; then
     echo "setup: generating the zh_CN.UTF-8 locale"
     commands+=("sed -i -E 's/^# *(zh_CN.UTF-8 UTF-8)/\\1/' /etc/locale.gen"
         "grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen"

@@ -19,15 +19,18 @@ imports_only_system_DLLs() {
     [ "$(objdump | sed -n 's/^\tDLL Name: //p' | tr '[:lower:]' '[:upper:]' | sort | xargs)" = \
         "COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL" ]
 }
-# ASLR (with the relocations it needs), anywhere in 64 bits, and DEP.
+# ASLR (with the relocations it needs), anywhere in 64 bits, and DEP. Each grep reads all that
+# objdump prints: grep -q may stop early, and the broken pipe then fails the check at random.
 is_hardened() {
     local flags
     flags=$(objdump | sed -n 's/^DllCharacteristics[[:space:]]*//p') && echo "flags $flags" &&
-        [ $((0x$flags & 0x160)) -eq $((0x160)) ] && ! objdump | grep -q 'relocations stripped'
+        [ $((0x$flags & 0x160)) -eq $((0x160)) ] &&
+        ! objdump | grep 'relocations stripped' >/dev/null
 }
 # No manifest, no version record: the icon group ID with one image, 128 x 128 in 32 bits.
 is_a_GUI_program_whose_one_resource_is_the_icon_ID() {
-    objdump | grep -q '^Subsystem.*(Windows GUI)' && wrestool -x -t 14 -o build/icon.ico $exe &&
+    objdump | grep '^Subsystem.*(Windows GUI)' >/dev/null &&
+        wrestool -x -t 14 -o build/icon.ico $exe &&
         [ "$(wrestool -l $exe | sed 's/ --language.*//' | xargs)" = \
             "--type=3 --name=1 --type=14 --name=ID" ] && [ "$(icotool -l build/icon.ico)" = \
             "--icon --index=1 --width=128 --height=128 --bit-depth=32 --palette-size=0" ]

@@ -35,11 +35,11 @@ std::string read(HWND window, bool className = false) {
     return text;
 }
 
-// A session of sessions.txt; a key it does not give leaves its field empty, for its default.
+// A session of sessions.txt (a key it does not give leaves its field empty, for its default); each
+// key's field, and what follows each of its values there.
 struct Session {
     std::string name, start, tool, comspec, end, steps, commands, output;
 };
-// Each key's field, and what follows each of its values there.
 const struct {
     const char *key;
     std::string Session::*field;
