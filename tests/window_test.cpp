@@ -35,8 +35,7 @@ std::string read(HWND window, bool className = false) {
     return text;
 }
 
-// A session of sessions.txt (a key it does not give leaves its field empty, for its default); each
-// key's field, and what follows each of its values there.
+// A session of sessions.txt (an empty field: its default); each key's field, and its values' end.
 struct Session {
     std::string name, start, tool, comspec, end, steps, commands, output;
 };
@@ -199,7 +198,9 @@ void drive(const Program &p, const std::string &steps) {
         const size_t space = step.find(' ');
         const char what = step[1];
         const int boxes[] = {kDays, kHours, kMinutes, kSeconds, kTotal, kConfirm};
-        const int box = boxes[std::string("DHMSTC").find(step[0])];
+        const size_t which = std::string("DHMSTC").find(step[0]);
+        ASSERT_LT(which, std::size(boxes)) << "what box is " << step;
+        const int box = boxes[which];
         const std::string text = step.substr(2, space - 2), expected = step.substr(space + 1);
         std::string keys = what == 't' ? "><#" + text : what == 'k' ? text : "";
         if (what == 's') {
@@ -226,7 +227,7 @@ std::string asMade(HWND window, HWND parent) {
     const DWORD style = GetWindowLongA(window, GWL_STYLE);
     std::string text, flags, name;
     for (unsigned char c : read(window))
-        text += "0123456789ABCDEF"[c >> 4], text += "0123456789ABCDEF"[c & 15];
+        text += std::string{"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
     for (int bit = 16; std::getline(names, name, '|'); ++bit)
         flags += style >> bit & 1 ? name + "|" : "";
     const int id = parent ? GetDlgCtrlID(window) : 0;
