@@ -70,6 +70,17 @@ measure_idle() {
 # Nanoseconds of processor time used so far by every thread of a process.
 cpu_ns() { awk '{ ns += $1 } END { printf "%.0f\n", ns }' /proc/"$1"/task/*/schedstat; }
 
+# Compares the picture $1 with docs/screenshot.png, or with the part of it that $2 crops, and
+# says how many pixels differ.
+looks_as_pictured() {
+    local differ
+    [ -s "$1" ] || { echo "$1: no picture" && return 1; }
+    convert "$root/docs/screenshot.png" -crop "${2:-100%}" +repage "$root/build/reference.png"
+    differ=$(compare -metric AE "$1" "$root/build/reference.png" "${1%.png}-diff.png" 2>&1) || true
+    echo "$1: $differ pixels differ from docs/screenshot.png ${2:-}"
+    [ "$differ" = 0 ]
+}
+
 # Starts the program in a scratch directory inside a Wine virtual desktop of its own size, where
 # Wine draws the frame and caption itself; saves the framed window as $1 and stops Wine.
 screenshot() {
