@@ -56,6 +56,14 @@ makes_package_manifests_true_to_the_zip() { # for a placeholder repository
         example/timed-shutdown build/manifests >/dev/null &&
         python3 tests/manifests_test.py build/manifests "$out/$zip" "$version"
 }
+# Windows' cmd.exe hands the tool "shutdown  -a", with a blank of its own before the arguments'
+# leading one, Wine's the line as typed: the stand-in shutdown tool logs both as one command.
+stand_in_logs_a_command_as_its_words_however_spaced() {
+    rm -rf build/stand-in && mkdir build/stand-in && cp $out/stand_in_shutdown.exe build/stand-in/shutdown.exe
+    for line in 'shutdown  -a' 'shutdown -a'; do (cd build/stand-in && "$wine" cmd /c "$line"); done
+    [ "$(uniq build/stand-in/shutdown.log)" = \
+        "(current folder searched) (found in the current folder) shutdown -a" ]
+}
 # Last: the picture is taken in a virtual desktop, and taking it stops Wine.
 looks_as_pictured_caption_and_frame_included() {
     screenshot build/look.png && looks_as_pictured build/look.png

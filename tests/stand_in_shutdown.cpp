@@ -1,20 +1,25 @@
-// Stands in for the shutdown tool: appends its command line to shutdown.log in its working folder,
-// marked when it ran without the variable that keeps cmd.exe out of that folder or was found in it;
-// it fails the cancel as the real tool does when nothing is pending.
+// Stands in for the shutdown tool: appends its command's words, one blank apart, to shutdown.log
+// in its working folder, marked when it ran without the variable that keeps cmd.exe out of that
+// folder or was found in it; it fails the cancel as the real tool does when nothing is pending.
+// Words, not the line: Windows' cmd.exe adds a blank of its own before the arguments' leading one
+// ("shutdown  -a"), while Wine's passes the line as typed.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
 int main() {
-    char self[MAX_PATH], here[MAX_PATH];
+    char self[MAX_PATH], here[MAX_PATH], line[1024], words[1024] = "";
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     *strrchr(self, '\\') = '\0';
     GetCurrentDirectoryA(MAX_PATH, here);
+    lstrcpynA(line, GetCommandLineA(), sizeof line);
+    for (char *word = strtok(line, " \t"); word; word = strtok(nullptr, " \t"))
+        strcat(strcat(words, *words ? " " : ""), word);
     FILE *log = fopen("shutdown.log", "ab");
     fprintf(log, "%s%s%s\n",
             getenv("NoDefaultCurrentDirectoryInExePath") ? "" : "(current folder searched) ",
-            lstrcmpiA(self, here) == 0 ? "(found in the current folder) " : "", GetCommandLineA());
+            lstrcmpiA(self, here) == 0 ? "(found in the current folder) " : "", words);
     fclose(log);
-    return strstr(GetCommandLineA(), " -a") ? 1 : 0;
+    return strstr(words, " -a") ? 1 : 0;
 }
