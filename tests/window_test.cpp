@@ -184,11 +184,28 @@ struct Program {
     std::string dir;
     PROCESS_INFORMATION process = {};
     HWND window = nullptr;
+    mutable std::string kept; // what a box kept of the text typed into it, for a ~ among the boxes
 };
 
 // The keys a sign presses together: as sessions.txt says, or else the key of that character.
 std::string chord(char sign) {
     return chords[int(sign)].empty() ? std::string(1, char(toupper(sign))) : chords[int(sign)];
+}
+
+// How many of a text's first characters fit a box's text rectangle: where typing stops, as the
+// boxes do not scroll. They have no font of their own, so they draw in the system font, which a
+// device context of the box holds by default.
+size_t fitting(HWND box, const std::string &text) {
+    RECT area = {};
+    SendMessageTimeoutA(box, EM_GETRECT, 0, LPARAM(&area), 0, 1000, nullptr);
+    const HDC dc = GetDC(box);
+    SIZE size;
+    size_t n = 0;
+    while (n < text.size() && GetTextExtentPoint32A(dc, text.c_str(), int(n + 1), &size) &&
+           size.cx <= area.right - area.left)
+        ++n;
+    ReleaseDC(box, dc);
+    return n;
 }
 
 // Takes the steps of a session, as sessions.txt describes them.
@@ -201,7 +218,11 @@ void drive(const Program &p, const std::string &steps) {
         const size_t which = std::string("DHMSTC").find(step[0]);
         ASSERT_LT(which, std::size(boxes)) << "what box is " << step;
         const int box = boxes[which];
-        const std::string text = step.substr(2, space - 2), expected = step.substr(space + 1);
+        const std::string text = step.substr(2, space - 2);
+        p.kept = what == 't' ? text.substr(0, fitting(p.control(box), text)) : p.kept;
+        std::string expected = step.substr(space + 1);
+        for (size_t at; (at = expected.find('~')) != std::string::npos;)
+            expected.replace(at, 1, p.kept);
         std::string keys = what == 't' ? "><#" + text : what == 'k' ? text : "";
         if (what == 's') {
             SendMessageA(p.control(box), WM_SETTEXT, 0, LPARAM(text.c_str()));
@@ -234,11 +255,12 @@ std::string asMade(HWND window, HWND parent) {
     RECT r, box, spinner = {};
     GetWindowRect(window, &r);
     GetWindowRect(GetWindow(window, GW_HWNDPREV), &box);
-    if (id >= kDays && id <= kSeconds) // as made, before its spinner narrowed it
+    if (id >= kDays && id <= kSeconds) // as made: its spinner narrowed it by the spinner's width
         GetWindowRect(GetWindow(window, GW_HWNDNEXT), &spinner);
-    // A spinner stands against its box's right edge; Wine's, 2 pixels over it.
+    // A spinner stands at its box's right edge, as tall: touching it, or over it by a few pixels
+    // (Wine's by 2; Windows does not say).
     const bool against = id > kSeconds && r.top == box.top && r.bottom == box.bottom &&
-                         (r.left == box.right || r.left == box.right - 2) && r.right > r.left;
+                         r.left > box.left && r.left <= box.right && r.right > r.left;
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
     if (!parent) // the main window: from where it is centred
         OffsetRect(&r, -((GetSystemMetrics(SM_CXSCREEN) - 300) >> 1),
