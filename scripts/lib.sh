@@ -16,11 +16,12 @@ stop_background() {
 }
 trap stop_background EXIT
 
-# Starts Xvfb on the first free display number and exports DISPLAY; fails, saying so, when it
-# does not start.
+# Starts Xvfb on the first free display number, its screen 1920 x 1080 or as $1 says, and exports
+# DISPLAY; fails, saying so, when it does not start.
+# shellcheck disable=SC2120 # most callers take the default screen
 start_private_display() {
     : >"$root/build/xvfb.display"
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp \
+    Xvfb -displayfd 3 -screen 0 "${1:-1920x1080}x24" -nolisten tcp \
         3>"$root/build/xvfb.display" >"$root/build/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
