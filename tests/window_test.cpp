@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <deque>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,18 +37,14 @@ std::string read(HWND window, bool className = false) {
     return text;
 }
 
-// A session of sessions.txt (an empty field: its default); each key's field, and its values' end.
-struct Session {
-    std::string name, start, tool, comspec, end, steps, commands, output;
+// A session of sessions.txt: its name, and each key's values, each with the end its key gives
+// them; a key it lacks reads empty.
+struct Session : std::map<std::string, std::string> {
+    std::string operator()(const std::string &key) const { return count(key) ? at(key) : ""; }
 };
-const struct {
-    const char *key;
-    std::string Session::*field;
-    const char *after;
-} kKeys[] = {{"start", &Session::start, ""},      {"tool", &Session::tool, ""},
-             {"comspec", &Session::comspec, ""},  {"end", &Session::end, ""},
-             {"steps", &Session::steps, ","},     {"command", &Session::commands, "\n"},
-             {"output", &Session::output, "\r\n"}};
+const std::map<std::string, std::string> kKeys = {
+    {"start", ""}, {"copies", ""}, {"tool", ""},      {"comspec", ""},
+    {"end", ""},   {"steps", ","}, {"command", "\n"}, {"output", "\r\n"}};
 
 // sessions.txt, a line per key and value: the window as made, the keys and the sessions.
 std::string made, chords[128];
@@ -57,8 +55,6 @@ std::vector<Session> sessions() {
         std::istringstream words(line);
         std::string key, value;
         std::getline(words >> key >> std::ws, value);
-        const auto *known = std::find_if(std::begin(kKeys), std::end(kKeys),
-                                         [&](const auto &k) { return k.key == key; });
         std::istringstream codes(value.substr(value.empty() ? 0 : 1));
         if (key == "made")
             made += value + "\n";
@@ -66,9 +62,9 @@ std::vector<Session> sessions() {
             for (int code; codes >> std::hex >> code;)
                 chords[int(value[0])] += char(code);
         else if (key == "session")
-            all.emplace_back().name = value;
-        else if (known != std::end(kKeys) && !all.empty())
-            all.back().*known->field += value + known->after;
+            all.emplace_back()["name"] = value;
+        else if (kKeys.count(key) && !all.empty())
+            all.back()[key] += value + kKeys.at(key);
         else if (!key.empty() && key[0] != '#')
             ADD_FAILURE() << "sessions.txt: what is " << line;
     }
@@ -76,11 +72,12 @@ std::vector<Session> sessions() {
 }
 
 struct Program {
-    // Starts it in run-<name> as `start` asks, with a PATH of only its tool folder.
-    Program(const Session &s, DWORD flags, WORD show, const char *arguments)
-        : dir("run-" + s.name) {
+    // Starts it in run-<name>, or run-<name>-<copy> for a later copy, as `start` asks, with a PATH
+    // of only its tool folder.
+    Program(const Session &s, DWORD flags, WORD show, const char *arguments, size_t copy)
+        : dir("run-" + s("name") + (copy ? "-" + std::to_string(copy + 1) : "")) {
         CreateDirectoryA(dir.c_str(), nullptr);
-        const std::string tool = beside(s.tool.empty() ? "tool" : s.tool.c_str());
+        const std::string tool = beside(s("tool").empty() ? "tool" : s("tool").c_str());
         CreateDirectoryA(tool.c_str(), nullptr);
         CopyFileA(beside("stand_in_shutdown.exe").c_str(), beside("tool\\shutdown.exe").c_str(), 0);
         DeleteFileA((dir + "\\shutdown.log").c_str());
@@ -91,7 +88,8 @@ struct Program {
             return;
         }
         SetEnvironmentVariableA("PATH", tool.c_str()); // the program takes a copy
-        SetEnvironmentVariableA("COMSPEC", (s.comspec.empty() ? kComspec : s.comspec).c_str());
+        SetEnvironmentVariableA("COMSPEC",
+                                (s("comspec").empty() ? kComspec : s("comspec")).c_str());
         SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
@@ -116,10 +114,8 @@ struct Program {
 
     HWND control(int id) const { return GetDlgItem(window, id); }
     HWND focus() const {
-        GUITHREADINFO thread = {};
-        thread.cbSize = sizeof thread;
-        GetGUIThreadInfo(process.dwThreadId, &thread);
-        return thread.hwndFocus;
+        GUITHREADINFO thread = {sizeof thread, 0, {}, {}, {}, {}, {}, {}, {}};
+        return GetGUIThreadInfo(process.dwThreadId, &thread) ? thread.hwndFocus : nullptr;
     }
     // The boxes as "days|hours|minutes|seconds|total".
     std::string boxes() const {
@@ -199,13 +195,12 @@ size_t fitting(HWND box, const std::string &text) {
     RECT area = {};
     SendMessageTimeoutA(box, EM_GETRECT, 0, LPARAM(&area), 0, 1000, nullptr);
     const HDC dc = GetDC(box);
+    int fit = 0;
     SIZE size;
-    size_t n = 0;
-    while (n < text.size() && GetTextExtentPoint32A(dc, text.c_str(), int(n + 1), &size) &&
-           size.cx <= area.right - area.left)
-        ++n;
+    GetTextExtentExPointA(dc, text.c_str(), int(text.size()), area.right - area.left, &fit, nullptr,
+                          &size);
     ReleaseDC(box, dc);
-    return n;
+    return size_t(fit);
 }
 
 // Takes the steps of a session, as sessions.txt describes them.
@@ -297,37 +292,37 @@ DWORD objectsAfterRepaints(const Program &p) {
            GetGuiResources(p.process.hProcess, GR_USEROBJECTS);
 }
 
-class Window : public testing::Test {
-    void SetUp() override {
-        if (!getenv("TIMED_SHUTDOWN_WINDOW_TESTS"))
-            GTEST_SKIP() << "moves the mouse and types; TIMED_SHUTDOWN_WINDOW_TESTS=1 runs it";
-    }
-};
-
 // Windows gives a program's first ShowWindow the show state it was started with: not asked there.
-TEST_F(Window, StartsAsMadeHoweverStartedAndDoesWhatEachSessionAsks) {
+TEST(Window, StartsAsMadeHoweverStartedAndDoesWhatEachSessionAsks) {
+    if (!getenv("TIMED_SHUTDOWN_WINDOW_TESTS"))
+        GTEST_SKIP() << "moves the mouse and types; TIMED_SHUTDOWN_WINDOW_TESTS=1 runs it";
     const std::vector<Session> all = sessions();
     ASSERT_GE(all.size(), 9u) << "sessions.txt is missing or short";
     for (const Session &s : all) {
-        SCOPED_TRACE(s.name);
+        SCOPED_TRACE(s("name"));
         unsigned flags = 0, show = 0;
         char arguments[64] = "";
-        sscanf(s.start.c_str(), "%u %u %63[^\n]", &flags, &show, arguments);
+        sscanf(s("start").c_str(), "%u %u %63[^\n]", &flags, &show, arguments);
         const bool shows = flags & STARTF_USESHOWWINDOW && show != SW_SHOWNORMAL;
-        Program p(s, shows && !kOnWine ? 0 : flags, WORD(show), arguments);
-        ASSERT_NE(p.window, nullptr);
-        ASSERT_NO_FATAL_FAILURE(expectAsMade(p));
-        const size_t first = s.steps.find(',');
-        ASSERT_NO_FATAL_FAILURE(drive(p, s.steps.substr(0, first))); // a box has had the focus
-        const DWORD before = objectsAfterRepaints(p);
-        ASSERT_NO_FATAL_FAILURE(drive(p, s.steps.substr(first + 1)));
-        EXPECT_LE(objectsAfterRepaints(p), before + 2) << before << " before";
-        if (s.end == "confirm" || s.end == "cancel")
-            p.click(s.end == "confirm" ? kConfirm : kCancel);
-        else
-            p.keys(chord('$')); // Alt+F4
-
-        p.expectEnd(s.commands, s.output.substr(0, s.output.size() - (s.output.empty() ? 0 : 2)));
+        std::deque<Program> copies; // all started at once; each then used in turn
+        while (copies.size() < size_t(std::max(1, atoi(s("copies").c_str()))))
+            copies.emplace_back(s, shows && !kOnWine ? 0 : flags, WORD(show), arguments,
+                                copies.size());
+        for (const Program &p : copies) {
+            ASSERT_NE(p.window, nullptr);
+            ASSERT_NO_FATAL_FAILURE(expectAsMade(p));
+            const size_t first = s("steps").find(',');
+            ASSERT_NO_FATAL_FAILURE(drive(p, s("steps").substr(0, first))); // a box has the focus
+            const DWORD before = objectsAfterRepaints(p);
+            ASSERT_NO_FATAL_FAILURE(drive(p, s("steps").substr(first + 1)));
+            EXPECT_LE(objectsAfterRepaints(p), before + 2) << before << " before";
+            if (s("end") == "confirm" || s("end") == "cancel")
+                p.click(s("end") == "confirm" ? kConfirm : kCancel);
+            else
+                p.keys(chord('$')); // Alt+F4
+            p.expectEnd(s("command"),
+                        s("output").substr(0, s("output").size() - (s("output").empty() ? 0 : 2)));
+        }
     }
 }
 
