@@ -1,8 +1,7 @@
-// Stands in for the shutdown tool: appends its command's words, one blank apart, to shutdown.log
-// in its working folder, marked when it ran without the variable that keeps cmd.exe out of that
-// folder or was found in it; it fails the cancel as the real tool does when nothing is pending.
-// Words, not the line: Windows' cmd.exe adds a blank of its own before the arguments' leading one
-// ("shutdown  -a"), while Wine's passes the line as typed.
+// Stands in for the shutdown tool: appends its command's words, one blank apart (Windows' cmd.exe
+// hands it "shutdown  -a", Wine's "shutdown -a"), to shutdown.log in its working folder, marked
+// when it ran without the variable that keeps cmd.exe out of that folder or was found in it; it
+// fails the cancel as the real tool does when nothing is pending.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
