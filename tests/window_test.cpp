@@ -175,6 +175,12 @@ struct Program {
             std::ifstream in(dir + file, std::ios::binary);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), want) << file;
         }
+        WIN32_FIND_DATAA found; // and kept no file of its own in the folder it ran in
+        const HANDLE list = FindFirstFileA((dir + "\\*").c_str(), &found);
+        for (BOOL more = list != INVALID_HANDLE_VALUE; more; more = FindNextFileA(list, &found))
+            EXPECT_TRUE(std::string(" . .. shutdown.log stdout.txt ")
+                            .find(" " + std::string(found.cFileName) + " ") != std::string::npos)
+                << found.cFileName;
     }
 
     std::string dir;
@@ -280,8 +286,11 @@ void expectAsMade(const Program &p) {
     for (HWND c = w; c; c = c == w ? GetWindow(w, GW_CHILD) : GetWindow(c, GW_HWNDNEXT))
         seen += asMade(c, c == w ? nullptr : w);
     EXPECT_EQ(seen, made);
-    EXPECT_FALSE(IsIconic(w) || IsZoomed(w) || GetMenu(w) || GetParent(w) ||
-                 GetWindow(w, GW_OWNER) || GetClassLongPtrA(w, GCL_STYLE));
+    // Its class has no icon and no cursor: Windows reads another program's class, Wine does not.
+    EXPECT_FALSE(
+        IsIconic(w) || IsZoomed(w) || GetMenu(w) || GetParent(w) || GetWindow(w, GW_OWNER) ||
+        GetClassLongPtrA(w, GCL_STYLE) ||
+        (!kOnWine && (GetClassLongPtrA(w, GCLP_HICON) || GetClassLongPtrA(w, GCLP_HCURSOR))));
     EXPECT_TRUE(focus == w || !focus) << read(focus, true);
 }
 
