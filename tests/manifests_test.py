@@ -10,6 +10,9 @@ sha256, inside = hashlib.sha256(zip_file.read_bytes()).hexdigest(), zipfile.ZipF
 release = yaml.safe_load(pathlib.Path(".github/workflows/release.yml").read_text())
 runs = [step.get("run", "") for step in release["jobs"]["publish"]["steps"]]
 published = re.findall(r"dist/(\S+)", next(run for run in runs if "publish-release.sh" in run))
+ci = yaml.safe_load(pathlib.Path(".github/workflows/ci.yml").read_text())
+carried = next(step["with"]["path"].split() for step in ci["jobs"]["linux"]["steps"]
+               if step.get("with", {}).get("name") == "win64-release")  # what release.yml takes
 tag, home = f"v{version}", "https://github.com/someone/timed-shutdown"
 download = f"{home}/releases/download/{tag}/{zip_file.name}"
 
@@ -39,6 +42,8 @@ other = manifests("Some.Package")[1]
 installer = next(m for m in winget.values() if m["ManifestType"] == "installer")
 url, update = scoop["architecture"]["64bit"]["url"], scoop["autoupdate"]["architecture"]["64bit"]
 wrong = [what for what, right in [
+    ("ci: the release's artifact carries the zip and its .sha256", all(any(fnmatch.fnmatch(
+        name, path.split("/")[-1]) for path in carried) for name in (zip_file.name, zip_file.name + ".sha256"))),
     ("scoop: version and hash", (scoop["version"], scoop["architecture"]["64bit"]["hash"].lower()) == (version, sha256)),
     ("scoop: the download, a file the release publishes", url == download and any(fnmatch.fnmatch(zip_file.name, p) for p in published)),
     ("scoop: autoupdate gives back the download and its published .sha256",
