@@ -102,7 +102,7 @@ struct Program {
         CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup,
                        &process);
         CloseHandle(startup.hStdOutput);
-        for (int i = 0; i < 500 && !window; ++i, Sleep(20))
+        for (int i = 0; i < 1500 && !window; ++i, Sleep(20)) // 30 s: a loaded machine is slow
             for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "My First Window", nullptr));)
                 if (GetWindowThreadProcessId(w, nullptr) == process.dwThreadId)
                     window = w;
