@@ -320,6 +320,7 @@ TEST(Window, StartsAsMadeHoweverStartedAndDoesWhatEachSessionAsks) {
             copies.emplace_back(s, shows && !kOnWine ? 0 : flags, WORD(show), arguments,
                                 copies.size());
         for (const Program &p : copies) {
+            SCOPED_TRACE(p.dir);
             ASSERT_NE(p.window, nullptr);
             ASSERT_NO_FATAL_FAILURE(expectAsMade(p));
             const size_t first = s("steps").find(',');
