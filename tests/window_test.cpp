@@ -315,11 +315,12 @@ TEST(Window, StartsAsMadeHoweverStartedAndDoesWhatEachSessionAsks) {
         char arguments[64] = "";
         sscanf(s("start").c_str(), "%u %u %63[^\n]", &flags, &show, arguments);
         const bool shows = flags & STARTF_USESHOWWINDOW && show != SW_SHOWNORMAL;
-        std::deque<Program> copies; // all started at once; each then used in turn
-        while (copies.size() < size_t(std::max(1, atoi(s("copies").c_str()))))
-            copies.emplace_back(s, shows && !kOnWine ? 0 : flags, WORD(show), arguments,
-                                copies.size());
-        for (const Program &p : copies) {
+        // Each copy starts while those before it stay open, their fields changed; then they end,
+        // the last first. Windows come and go only between steps, never while keys are typed.
+        std::deque<Program> copies;
+        while (copies.size() < size_t(std::max(1, atoi(s("copies").c_str())))) {
+            const Program &p = copies.emplace_back(s, shows && !kOnWine ? 0 : flags, WORD(show),
+                                                   arguments, copies.size());
             SCOPED_TRACE(p.dir);
             ASSERT_NE(p.window, nullptr);
             ASSERT_NO_FATAL_FAILURE(expectAsMade(p));
@@ -328,12 +329,15 @@ TEST(Window, StartsAsMadeHoweverStartedAndDoesWhatEachSessionAsks) {
             const DWORD before = objectsAfterRepaints(p);
             ASSERT_NO_FATAL_FAILURE(drive(p, s("steps").substr(first + 1)));
             EXPECT_LE(objectsAfterRepaints(p), before + 2) << before << " before";
+        }
+        for (auto p = copies.rbegin(); p != copies.rend(); ++p) {
+            SCOPED_TRACE(p->dir);
             if (s("end") == "confirm" || s("end") == "cancel")
-                p.click(s("end") == "confirm" ? kConfirm : kCancel);
+                p->click(s("end") == "confirm" ? kConfirm : kCancel);
             else if (s("end") != "none") // a step ended it
-                p.keys(chord('$'));      // Alt+F4
-            p.expectEnd(s("command"),
-                        s("output").substr(0, s("output").size() - (s("output").empty() ? 0 : 2)));
+                p->keys(chord('$'));     // Alt+F4
+            p->expectEnd(s("command"),
+                         s("output").substr(0, s("output").size() - (s("output").empty() ? 0 : 2)));
         }
     }
 }
