@@ -159,12 +159,18 @@ std::vector<std::vector<double>> rounds(int count,
 }
 
 // A row: the medians and the median of the ratios within each round; with a goal, whether the
-// ratio meets it.
+// ratio meets it. Each round's times go to bench-rounds.txt, for a closer look.
 void row(const std::string &measure, const std::vector<double> &program,
          const std::vector<double> &floor, double goal) {
     std::vector<double> ratios;
-    for (size_t i = 0; i < program.size(); ++i)
+    FILE *rounds = fopen("bench-rounds.txt", "a");
+    fprintf(rounds, "%s\t", measure.c_str());
+    for (size_t i = 0; i < program.size(); ++i) {
         ratios.push_back(program[i] / floor[i]);
+        fprintf(rounds, " %.4f/%.4f", program[i], floor[i]);
+    }
+    fprintf(rounds, "\n");
+    fclose(rounds);
     const double ratio = median(ratios);
     printf("| %s | %.1f ms | %.1f ms | %.3f |", measure.c_str(), median(program), median(floor),
            ratio);
@@ -285,6 +291,7 @@ int main(int argc, char **argv) {
                *floorCommands = argv[4];
     try {
         isolate(argv[5]);
+        remove("bench-rounds.txt");
         const auto launch = rounds(count, {[&] { return launchToVisible(program); },
                                            [&] { return launchToVisible(floorWindow); },
                                            [&] { return launchToVisible(bareWindow); }});
